@@ -1,0 +1,49 @@
+# One entry point for building, testing and running Zirbin.
+#   make run    - install what is missing, build, run the demo tour in batch mode
+#   make test   - install what is missing, build, run the whole test suite (ctest)
+#   make asan   - the same suite in a Debug build with AddressSanitizer and UBSan
+#   make bench  - build and run the benchmarks under bench/
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= 2
+SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+PACKAGES   := g++ cmake make libgsl-dev libopenblas-dev libgtest-dev
+
+.PHONY: all deps configure build run test asan bench clean
+
+all: build
+
+# Installs only the packages that are missing, so a ready machine skips apt-get.
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:$$missing"; \
+	  $(SUDO) apt-get update -q && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -q $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	cd $(BUILD)/bin && ./zirbin2020 --batch demo/tour.zrb </dev/null
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DZIRBIN_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	$(BUILD)/bin/bench_blas
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

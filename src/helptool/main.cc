@@ -1,0 +1,4 @@
+// Entry of ZirbinHelp, the help text extractor.
+#include "helptool/extractor.h"
+
+int main(int argc, char** argv) { return zirbin::helptool::runHelpTool(argc, argv); }
