@@ -1,0 +1,15 @@
+// Process-wide state of the interpreter, in one place. Each entry says who writes it.
+// The interpreter runs on one thread; these are plain variables without locks.
+#pragma once
+
+namespace zirbin::session {
+
+// Cleared by `return` (and by "Halt" in the debugger) to stop the remaining statements of
+// the running blocks; set by the command cycle before each command and by a user-function
+// call after its body.
+inline bool keepRunning = true;
+
+// Set by the command cycle before each command; while set, breakpoint statements stop.
+inline bool breakpointsActive = true;
+
+}  // namespace zirbin::session
