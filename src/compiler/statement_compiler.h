@@ -1,0 +1,76 @@
+// The statement compiler: turns the statement token lists that the lexer cuts from the
+// input into Statement objects. Expression statements with their display markers are
+// compiled here; the other statement forms are dispatched from the same table.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "engine/statement.h"
+
+namespace zirbin::gui {
+class ConsoleBuffer;
+}  // namespace zirbin::gui
+namespace zirbin::session {
+class Workspace;
+}  // namespace zirbin::session
+
+namespace zirbin::compiler {
+
+struct Token;
+class UserInput;
+using TokenList = std::vector<Token>;
+
+class StatementCompiler {
+ public:
+  // The compiler uses, and never owns, the session's workspace (to classify and declare
+  // names), its input (to fetch lines) and its console output (handed to display
+  // statements). `depth` is the nesting depth (0 at the top of a command).
+  StatementCompiler(session::Workspace& workspace, UserInput& input,
+                    gui::ConsoleBuffer& output, int depth = 0);
+  StatementCompiler(const StatementCompiler&) = delete;
+  StatementCompiler& operator=(const StatementCompiler&) = delete;
+  ~StatementCompiler();
+
+  // Compiles every statement the input yields, until it is exhausted, reading further
+  // lines as needed. Returns one statement as itself, several as one BlockStm holding them
+  // in order, and null when the input held no statement. Throws SyntaxError (and the
+  // lexer's errors) on the first refusal; nothing compiled so far survives.
+  std::unique_ptr<engine::Statement> compileCommand();
+
+  // Returns the next statement, or null at the end of the input. When the pending lists
+  // run out it fetches a line with `throwAtEnd`.
+  std::unique_ptr<engine::Statement> compileStatement(bool throwAtEnd);
+
+  // Empties the pending lists, reads the next line from the input, lexes it and cuts it
+  // into statement lists. Returns true iff at least one statement list came out.
+  bool fetchLine(bool throwAtEnd);
+
+  void setDepth(int depth) { depth_ = depth; }
+  int depth() const { return depth_; }
+  session::Workspace& workspace() const { return workspace_; }
+  gui::ConsoleBuffer& output() const { return output_; }
+
+  // The line number to give the statement being compiled (the input's line counter).
+  int currentLine() const;
+
+  // True iff a statement compiled earlier in this command refers to `value`.
+  bool compiledStatementsUse(const engine::Value* value) const;
+
+ private:
+  using Handler = std::unique_ptr<engine::Statement> (StatementCompiler::*)(TokenList&);
+
+  // The handler for a statement, chosen by its first token.
+  Handler dispatch(const TokenList& statement) const;
+  std::unique_ptr<engine::Statement> compileExpressionStatement(TokenList& statement);
+
+  session::Workspace& workspace_;
+  UserInput& input_;
+  gui::ConsoleBuffer& output_;
+  int depth_;
+  std::vector<TokenList> pending_;
+  size_t current_ = 0;
+  std::vector<std::unique_ptr<engine::Statement>> statements_;
+};
+
+}  // namespace zirbin::compiler
