@@ -1,0 +1,85 @@
+// The platform interface through which the core talks to the user besides console output:
+// message boxes, reading a line or a key, waiting for a click, the clipboard, debugger
+// stops and the folder browser. Front ends implement it; HeadlessHost serves tests.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zirbin::session {
+
+// Button codes a message box answers with (the values Windows gives IDOK and IDCANCEL).
+inline constexpr int kAnswerOk = 1;
+inline constexpr int kAnswerCancel = 2;
+
+// A mouse click in a figure window, in client pixels.
+struct Click {
+  int x = 0;
+  int y = 0;
+  bool rightButton = false;
+};
+
+// What a debugger stop shows: caption, the label and value columns, and the source lines
+// around the stop (empty at the top level of a command).
+struct DebugView {
+  std::string caption;
+  std::string labels;
+  std::string values;
+  std::string source;
+};
+
+// The button that ended a debugger stop ("Cont", "Step", "Halt", or the dialog closed).
+enum class DebugCommand { kContinue, kStep, kHalt, kClose };
+
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  // Shows a modal message box; with `withCancel` it offers OK and Cancel, else OK only.
+  // Returns kAnswerOk or kAnswerCancel.
+  virtual int messageBox(const std::string& text, const std::string& caption,
+                         bool withCancel) = 0;
+  // Reads one line of user input after showing `prompt`; nullopt when input has ended.
+  virtual std::optional<std::string> readLine(const std::string& prompt) = 0;
+  // Waits for one key and returns its code; 0 when no key can come.
+  virtual int readKey() = 0;
+  // Waits for a click in a figure window; nullopt when none can come.
+  virtual std::optional<Click> waitForClick() = 0;
+  // The clipboard's text; empty when it holds none or cannot be opened.
+  virtual std::string clipboardText() = 0;
+  // Places `text` on the clipboard; false when the clipboard cannot be used.
+  virtual bool setClipboardText(const std::string& text) = 0;
+  // Shows a debugger stop and waits for the user's choice.
+  virtual DebugCommand debuggerStop(const DebugView& view) = 0;
+  // Lets the user pick a folder; nullopt when cancelled.
+  virtual std::optional<std::string> browseForFolder(const std::string& title) = 0;
+};
+
+// A host with no user: scripted answers for tests and the batch front end. Message boxes
+// answer `messageBoxAnswer` and are recorded; lines and keys come from the queues; the
+// clipboard is a string; debugger stops continue; the folder browser is cancelled.
+class HeadlessHost : public Host {
+ public:
+  int messageBox(const std::string& text, const std::string& caption,
+                 bool withCancel) override;
+  std::optional<std::string> readLine(const std::string& prompt) override;
+  int readKey() override;
+  std::optional<Click> waitForClick() override;
+  std::string clipboardText() override { return clipboard; }
+  bool setClipboardText(const std::string& text) override;
+  DebugCommand debuggerStop(const DebugView& view) override;
+  std::optional<std::string> browseForFolder(const std::string& title) override;
+
+  int messageBoxAnswer = kAnswerOk;
+  std::vector<std::string> messageBoxes;  // texts of the boxes shown, in order
+  std::deque<std::string> lines;          // answers to readLine, in order
+  std::deque<int> keys;                   // answers to readKey, in order
+  std::deque<Click> clicks;               // answers to waitForClick, in order
+  std::string clipboard;
+  std::vector<DebugView> debugStops;      // the stops shown, in order
+  DebugCommand debugAnswer = DebugCommand::kContinue;
+};
+
+}  // namespace zirbin::session
