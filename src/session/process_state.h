@@ -2,6 +2,10 @@
 // The interpreter runs on one thread; these are plain variables without locks.
 #pragma once
 
+namespace zirbin::builtins {
+class BuiltinRegistry;
+}  // namespace zirbin::builtins
+
 namespace zirbin::session {
 
 // Cleared by `return` (and by "Halt" in the debugger) to stop the remaining statements of
@@ -11,5 +15,10 @@ inline bool keepRunning = true;
 
 // Set by the command cycle before each command; while set, breakpoint statements stop.
 inline bool breakpointsActive = true;
+
+// The built-in registry, shared by every interpreter instance. Filled by
+// builtins::registerAll on the first call; read-only afterwards except for its last-lookup
+// state, which the compilers' lookups overwrite. Defined in builtins/library.cc.
+builtins::BuiltinRegistry& builtinRegistry();
 
 }  // namespace zirbin::session

@@ -1,0 +1,202 @@
+// The built-in registry's tables and lookups, and the keyword table.
+#include "builtins/registry.h"
+
+#include <algorithm>
+#include <array>
+
+#include "session/errors.h"
+
+namespace zirbin::builtins {
+
+namespace {
+
+// The routine tables, one per (kind, result type) group. ORDER TABLE
+enum Table : int {
+  kNoArgTable,
+  kValueFuncTable,
+  kElementDoubleTable,
+  kElementIntTable,
+  kScalarDoubleTable,  // ColumnWise and ValueToScalar, double result
+  kScalarIntTable,     // ColumnWise and ValueToScalar, int result
+  kValueDoubleTable,
+  kValueIntTable,
+  kTwoArgTable,        // TwoArg and FunctorTwoArg
+  kGeneralTable,       // all result types
+  kTables
+};
+
+// The General built-ins whose arguments may be of any type (complex and list included):
+// their routines sort such arguments out themselves.
+constexpr std::array<std::string_view, 9> kTakesAnyType = {
+    "list", "disp", "save", "menu", "writetext", "fft", "ifft", "join", "cdiag"};
+
+// The routine signature (alternative of Routine) that each table holds.
+// ORDER TABLE
+constexpr std::array<std::size_t, kTables> kTableSignature = {
+    0,  // kNoArgTable: NoArgScalarRoutine
+    1,  // kValueFuncTable: ValueFuncRoutine
+    2,  // kElementDoubleTable: ElementDoubleRoutine
+    3,  // kElementIntTable: ElementIntRoutine
+    4,  // kScalarDoubleTable: ValueToDoubleRoutine
+    5,  // kScalarIntTable: ValueToIntRoutine
+    6,  // kValueDoubleTable: ValueToValueRoutine
+    6,  // kValueIntTable: ValueToValueRoutine
+    7,  // kTwoArgTable: TwoArgRoutine
+    8,  // kGeneralTable: GeneralRoutine
+};
+
+struct KeywordEntry {
+  std::string_view name;
+  Keyword code;
+};
+
+// Sorted by name for the binary search in keywordCode.
+constexpr std::array<KeywordEntry, 16> kKeywords = {{
+    {"break", Keyword::Break},
+    {"clear", Keyword::Clear},
+    {"const", Keyword::Const},
+    {"continue", Keyword::Continue},
+    {"else", Keyword::Else},
+    {"end", Keyword::End},
+    {"for", Keyword::For},
+    {"funcdec", Keyword::Funcdec},
+    {"function", Keyword::Function},
+    {"global", Keyword::Global},
+    {"if", Keyword::If},
+    {"persistent", Keyword::Persistent},
+    {"return", Keyword::Return},
+    {"unless", Keyword::Unless},
+    {"use", Keyword::Use},
+    {"while", Keyword::While},
+}};
+
+constexpr bool keywordsSorted() {
+  for (std::size_t i = 1; i < kKeywords.size(); ++i) {
+    if (!(kKeywords[i - 1].name < kKeywords[i].name)) return false;
+  }
+  return true;
+}
+static_assert(keywordsSorted(), "keywordCode needs the keyword table in name order");
+
+}  // namespace
+
+int BuiltinRegistry::tableOf(BuiltinKind kind, int resultType) {
+  static_assert(kTableCount == kTables);
+  switch (kind) {
+    case BuiltinKind::NoArgScalar: return kNoArgTable;
+    case BuiltinKind::ValueFunc: return kValueFuncTable;
+    case BuiltinKind::ElementWise:
+      ZB_ASSERT(resultType == kIntResult || resultType == kDoubleResult, "element result type");
+      return resultType == kIntResult ? kElementIntTable : kElementDoubleTable;
+    case BuiltinKind::ColumnWise:
+    case BuiltinKind::ValueToScalar:
+      ZB_ASSERT(resultType == kIntResult || resultType == kDoubleResult, "scalar result type");
+      return resultType == kIntResult ? kScalarIntTable : kScalarDoubleTable;
+    case BuiltinKind::ValueToValue:
+      ZB_ASSERT(resultType == kIntResult || resultType == kDoubleResult, "value result type");
+      return resultType == kIntResult ? kValueIntTable : kValueDoubleTable;
+    case BuiltinKind::TwoArg:
+    case BuiltinKind::FunctorTwoArg: return kTwoArgTable;
+    case BuiltinKind::General: return kGeneralTable;
+    case BuiltinKind::None:
+    case BuiltinKind::UserFunction: break;
+  }
+  ZB_UNREACHABLE();
+}
+
+void BuiltinRegistry::add(std::span<const BuiltinEntry> entries) {
+  for (const BuiltinEntry& e : entries) {
+    int table = tableOf(e.kind, e.resultType);
+    ZB_ASSERT(e.routine.index() == kTableSignature[table], "routine signature differs from kind");
+    ZB_ASSERT(e.maxArgs == kNoUpperBound || e.maxArgs >= e.minArgs, "argument bounds");
+    bool anyType = e.kind == BuiltinKind::General &&
+                   std::find(kTakesAnyType.begin(), kTakesAnyType.end(), e.name) !=
+                       kTakesAnyType.end();
+    tables_[table].push_back({e.name, e.routine, e.minArgs, e.maxArgs, e.booleanResult, anyType});
+    int index = static_cast<int>(tables_[table].size()) - 1;
+    names_.insert_or_assign(std::string(e.name), Record{e.kind, index, e.resultType});
+  }
+}
+
+void BuiltinRegistry::addComplexForms(std::span<const ComplexFormEntry> entries) {
+  for (const ComplexFormEntry& e : entries) {
+    auto it = names_.find(e.name);
+    ZB_ASSERT(it != names_.end() && it->second.kind == BuiltinKind::ElementWise &&
+                  it->second.resultType == kDoubleResult,
+              "complex form for a name that is not an element-wise double built-in");
+    ZB_ASSERT((e.form.toComplex != nullptr) != (e.form.toDouble != nullptr),
+              "a complex form has exactly one routine");
+    complexForms_.insert_or_assign(std::string(e.name), e.form);
+  }
+}
+
+BuiltinKind BuiltinRegistry::lookup(std::string_view name) {
+  auto it = names_.find(name);
+  if (it == names_.end()) return BuiltinKind::None;
+  last_ = it->second;
+  lastUser_ = nullptr;
+  return last_.kind;
+}
+
+void BuiltinRegistry::noteUserFunction(engine::UserFunc* function, int resultType, int minArgs,
+                                       int maxArgs) {
+  last_ = Record{BuiltinKind::UserFunction, 0, resultType};
+  lastUser_ = function;
+  lastUserBounds_ = {minArgs, maxArgs};
+}
+
+FunctionInfo BuiltinRegistry::lastFunction() const {
+  FunctionInfo info;
+  info.kind = last_.kind;
+  info.resultType = last_.resultType;
+  if (last_.kind == BuiltinKind::UserFunction) {
+    info.userFunction = lastUser_;
+    info.takesAnyType = true;
+    return info;
+  }
+  if (last_.kind == BuiltinKind::None) return info;
+  const RoutineSlot& slot = tables_[tableOf(last_.kind, last_.resultType)][last_.index];
+  info.name = slot.name;
+  info.routine = slot.routine;
+  info.takesAnyType = slot.takesAnyType;
+  info.booleanResult = slot.booleanResult;
+  return info;
+}
+
+std::pair<int, int> BuiltinRegistry::argumentBounds() const {
+  switch (last_.kind) {
+    case BuiltinKind::UserFunction: return lastUserBounds_;
+    case BuiltinKind::None:
+    case BuiltinKind::NoArgScalar: return {0, 0};
+    case BuiltinKind::ValueFunc: return {0, 1};
+    case BuiltinKind::TwoArg: return {1, 2};
+    case BuiltinKind::FunctorTwoArg: return {2, 2};
+    case BuiltinKind::General: {
+      const RoutineSlot& slot = tables_[kGeneralTable][last_.index];
+      return {slot.minArgs, slot.maxArgs};
+    }
+    default: return {1, 1};
+  }
+}
+
+std::optional<ComplexForm> BuiltinRegistry::complexForm(std::string_view name) const {
+  auto it = complexForms_.find(name);
+  if (it == complexForms_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::vector<std::string> BuiltinRegistry::names() const {
+  std::vector<std::string> result;
+  result.reserve(names_.size());
+  for (const auto& [name, record] : names_) result.push_back(name);
+  return result;
+}
+
+Keyword keywordCode(std::string_view name) {
+  auto it = std::lower_bound(kKeywords.begin(), kKeywords.end(), name,
+                             [](const KeywordEntry& e, std::string_view n) { return e.name < n; });
+  if (it == kKeywords.end() || it->name != name) return Keyword::None;
+  return it->code;
+}
+
+}  // namespace zirbin::builtins
