@@ -8,6 +8,8 @@ class BuiltinRegistry;
 
 namespace zirbin::session {
 
+class ConsoleOutput;
+
 // Cleared by `return` (and by "Halt" in the debugger) to stop the remaining statements of
 // the running blocks; set by the command cycle before each command and by a user-function
 // call after its body.
@@ -20,5 +22,10 @@ inline bool breakpointsActive = true;
 // builtins::registerAll on the first call; read-only afterwards except for its last-lookup
 // state, which the compilers' lookups overwrite. Defined in builtins/library.cc.
 builtins::BuiltinRegistry& builtinRegistry();
+
+// The output of the running session: set by the session (command cycle) while it runs a
+// command, so that values, warnings and messages reach its console. May be null (unit
+// tests); then output is dropped.
+inline ConsoleOutput* console = nullptr;
 
 }  // namespace zirbin::session
