@@ -8,26 +8,24 @@
 
 #include "engine/statement.h"
 
-namespace zirbin::gui {
-class ConsoleBuffer;
-}  // namespace zirbin::gui
 namespace zirbin::session {
+class ConsoleOutput;
 class Workspace;
 }  // namespace zirbin::session
 
 namespace zirbin::compiler {
 
 struct Token;
-class UserInput;
+class LexInput;
 using TokenList = std::vector<Token>;
 
 class StatementCompiler {
  public:
   // The compiler uses, and never owns, the session's workspace (to classify and declare
-  // names), its input (to fetch lines) and its console output (handed to display
+  // names), its input (the UserInput or a file source, to fetch lines) and its console output (handed to display
   // statements). `depth` is the nesting depth (0 at the top of a command).
-  StatementCompiler(session::Workspace& workspace, UserInput& input,
-                    gui::ConsoleBuffer& output, int depth = 0);
+  StatementCompiler(session::Workspace& workspace, LexInput& input,
+                    session::ConsoleOutput& output, int depth = 0);
   StatementCompiler(const StatementCompiler&) = delete;
   StatementCompiler& operator=(const StatementCompiler&) = delete;
   ~StatementCompiler();
@@ -49,7 +47,7 @@ class StatementCompiler {
   void setDepth(int depth) { depth_ = depth; }
   int depth() const { return depth_; }
   session::Workspace& workspace() const { return workspace_; }
-  gui::ConsoleBuffer& output() const { return output_; }
+  session::ConsoleOutput& output() const { return output_; }
 
   // The line number to give the statement being compiled (the input's line counter).
   int currentLine() const;
@@ -65,8 +63,8 @@ class StatementCompiler {
   std::unique_ptr<engine::Statement> compileExpressionStatement(TokenList& statement);
 
   session::Workspace& workspace_;
-  UserInput& input_;
-  gui::ConsoleBuffer& output_;
+  LexInput& input_;
+  session::ConsoleOutput& output_;
   int depth_;
   std::vector<TokenList> pending_;
   size_t current_ = 0;

@@ -7,9 +7,9 @@
 
 #include "engine/evaluatable.h"
 
-namespace zirbin::gui {
-class ConsoleBuffer;
-}  // namespace zirbin::gui
+namespace zirbin::session {
+class ConsoleOutput;
+}  // namespace zirbin::session
 
 namespace zirbin::engine {
 
@@ -53,16 +53,17 @@ class EvalStm : public Statement {
 };
 
 // Evaluates its expression and shows the value, without a name, in the console.
-// `marker` is the display marker that asked for it (';' or '?').
+// `marker` is the display marker that asked for it: ';' shows the value, '?' also asks
+// for the closed-form hint of a single number.
 class EvalAndDisplayStm : public EvalStm {
  public:
-  EvalAndDisplayStm(EvaluatablePtr expression, int line, gui::ConsoleBuffer& output,
+  EvalAndDisplayStm(EvaluatablePtr expression, int line, session::ConsoleOutput& output,
                     char marker)
       : EvalStm(std::move(expression), line), output_(output), marker_(marker) {}
   void exe() override;
 
  private:
-  gui::ConsoleBuffer& output_;
+  session::ConsoleOutput& output_;
   char marker_;
 };
 
