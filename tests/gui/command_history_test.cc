@@ -9,6 +9,13 @@ namespace {
 
 using testing::TempDir;
 
+// "c1", "c2", ...
+std::string numbered(int i) {
+  std::string line = "c";
+  line += std::to_string(i);
+  return line;
+}
+
 TEST(CommandHistory, SameLineTwiceInARowIsStoredOnce) {
   CommandHistory history;
   history.add("x = 1");
@@ -27,7 +34,7 @@ TEST(CommandHistory, BlankLinesAreNotStored) {
 
 TEST(CommandHistory, RingKeepsTheLastSixtyLines) {
   CommandHistory history;
-  for (int i = 1; i <= 70; ++i) history.add("c" + std::to_string(i));
+  for (int i = 1; i <= 70; ++i) history.add(numbered(i));
   ASSERT_EQ(history.size(), 60u);
   EXPECT_EQ(history.entry(0), "c11");
   EXPECT_EQ(history.entry(59), "c70");
@@ -78,7 +85,7 @@ TEST(CommandHistory, AddingEndsBrowsing) {
 TEST(HistoryFile, AfterSeventyCommandsHoldsTheLastThirtyOldestFirst) {
   TempDir temp;
   CommandHistory history;
-  for (int i = 1; i <= 70; ++i) history.add("c" + std::to_string(i));
+  for (int i = 1; i <= 70; ++i) history.add(numbered(i));
   ASSERT_TRUE(saveHistory(history, temp.file("zirbin_comm.bin")));
   std::string bytes = temp.read("zirbin_comm.bin");
   ASSERT_GE(bytes.size(), 12u);
