@@ -1,5 +1,5 @@
-// The name and value records: 32-bit little-endian counts, strings with their length and a
-// zero byte, element blocks in column order.
+// The record reader and writer, and the name record: 32-bit little-endian counts, strings
+// with their length and a zero byte.
 #include "files/records.h"
 
 #include <sys/stat.h>
@@ -22,6 +22,7 @@ RecordReader::RecordReader(std::FILE* file) : file_(file) {
 }
 
 bool RecordReader::readBytes(void* destination, std::uint64_t count) {
+  if (count == 0) return !failed_;
   if (failed_ || count > remaining_ ||
       std::fread(destination, 1, count, file_) != count) {
     failed_ = true;

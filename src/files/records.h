@@ -92,4 +92,8 @@ void writeValue(RecordWriter& out, const values::Value* value);
 // is then null and the reader is failed.
 bool readValue(RecordReader& in, std::unique_ptr<values::Value>& out);
 
+// Returns true iff the lists in `value` nest no deeper than a reader accepts (with `depth`
+// levels above it). Deeper items are written as "no value".
+bool nestingFits(const values::Value& value, int depth = 0);
+
 }  // namespace zirbin::files
