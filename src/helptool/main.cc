@@ -1,4 +1,4 @@
 // Entry of ZirbinHelp, the help text extractor.
-#include "helptool/extractor.h"
+#include "helptool/help_program.h"
 
 int main(int argc, char** argv) { return zirbin::helptool::runHelpTool(argc, argv); }
