@@ -131,6 +131,23 @@ TEST_F(Funcref, MarkupGroupsAreClosed) {
   }
 }
 
+// A backslash before a blank or a line end shows nothing and usually means a line break
+// was meant ("\\" or a lone backslash word).
+TEST_F(Funcref, NoBackslashStandsBeforeABlank) {
+  for (const std::string& name : names_) {
+    if (name == "\\eof") continue;
+    for (bool continuation : {false, true}) {
+      std::string text = entryText(source_, name, continuation);
+      for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '\\') continue;
+        EXPECT_FALSE(text[i + 1] == ' ' || text[i + 1] == '\n')
+            << "stray backslash in entry " << name << " near: " << text.substr(i < 20 ? 0 : i - 20, 40);
+        ++i;
+      }
+    }
+  }
+}
+
 TEST_F(Funcref, EveryKeywordHasAnEntryWithAnExample) {
   // ORDER KEYWORDS: the language's keyword table.
   constexpr const char* kKeywords[] = {"while",  "if",    "unless", "for",        "else",
