@@ -63,12 +63,18 @@ class InputSource : public LexInput {
   // the line once the file has been read). REQUIRES: a text source.
   void setPosition(std::size_t position) { position_ = position; }
   std::size_t position() const { return position_; }
+  // Where the line read last began in the text of a text source.
+  std::size_t lineStart() const { return lineStart_; }
   // Closes the stream of a file source (nothing for a text source).
   void close() { stream_.reset(); }
 
   // Reads one physical line, counting it; text sources end lines at CR (and a following
   // LF), files at '\n'.
   std::string readRawLine();
+  // Reads physical lines up to the next one that is neither blank nor a comment, handling
+  // '##' blocks and "end_input"; puts it into `line` as read and returns true, or returns
+  // false when the source is exhausted.
+  bool nextUsableLine(std::string& line);
   // Turns the leading blanks and tabs of `line` into '{' or '}' for a change of level
   // (level = (width + 2) / 4, a tab advancing to the next multiple of 4).
   void indentToBraces(std::string& line);
@@ -79,6 +85,7 @@ class InputSource : public LexInput {
   Kind kind_ = kTyped;
   int lineCounter_ = 0;
   std::size_t position_ = 0;
+  std::size_t lineStart_ = 0;
   std::string name_;
   int indentationLevel_ = 0;
   int blockStartLine_ = 0;
