@@ -28,4 +28,9 @@ builtins::BuiltinRegistry& builtinRegistry();
 // tests); then output is dropped.
 inline ConsoleOutput* console = nullptr;
 
+// The text-redraw setting: when set, a text label that replaces another has its whole
+// frame redrawn, else only the label is drawn. Written by the `set` built-in ("text");
+// read by Frame::addItem.
+inline bool textRedraw = true;
+
 }  // namespace zirbin::session

@@ -1,0 +1,182 @@
+// Drawing the axes of a frame: grid lines, zero lines, tick marks and tick labels.
+#include <cmath>
+
+#include "graphics/figure.h"
+#include "graphics/frame.h"
+#include "graphics/plotables.h"
+#include "graphics/text_writer.h"
+
+namespace zirbin::graphics {
+
+namespace {
+
+constexpr int kMajorTickLength = 6;  // pixels, drawn into the plot area
+constexpr int kMinorTickLength = 3;
+constexpr int kXLabelGap = 5;  // tick labels below the plot area
+constexpr int kYLabelGap = 7;  // tick labels left of the plot area
+constexpr Rgb kZeroLineColour = rgb(10, 10, 10);
+constexpr Rgb kLinearGridColour = rgb(173, 216, 230);
+constexpr Rgb kLogGridColour = rgb(135, 206, 250);
+// Tick values this far (of the span) outside the limits still count as inside.
+constexpr double kInsideTolerance = 1e-9;
+
+// One straight line across the plot area or a mark at its edge, at pixel `at` along the
+// axis.
+void drawLineAt(DrawSurface& s, const PixelRect& r, bool vertical, bool grid, int length, int at) {
+  Point a, b;
+  if (!vertical) {
+    a = {at, r.bottom};
+    b = {at, grid ? r.top : r.bottom - length};
+  } else {
+    a = {r.left, at};
+    b = {grid ? r.right : r.left + length, at};
+  }
+  Point line[2] = {a, b};
+  s.polyline(line);
+}
+
+// Pixel of an axis variable value t (the value or its logarithm).
+int axisPixel(const Frame& f, bool vertical, double t) {
+  double p = vertical ? f.yOffset() + f.yScale() * t : f.xOffset() + f.xScale() * t;
+  if (!std::isfinite(p)) return kNoPixel;
+  return static_cast<int>(p);
+}
+
+bool insidePlot(const PixelRect& r, bool vertical, int p) {
+  if (p == kNoPixel) return false;
+  return vertical ? p >= r.top - 1 && p <= r.bottom + 1 : p >= r.left - 1 && p <= r.right + 1;
+}
+
+std::vector<double> valuesWithin(const std::vector<double>& v, double lo, double hi) {
+  double tol = std::fabs(hi - lo) * kInsideTolerance;
+  std::vector<double> out;
+  for (double t : v) {
+    if (t >= lo - tol && t <= hi + tol) out.push_back(t);
+  }
+  return out;
+}
+
+// Marks or grid lines at explicit values (used for the uneven minor marks of decades).
+void drawLinesAt(Frame& frame, const PlotStyle& style, bool vertical, bool grid, int length,
+                 const std::vector<double>& values, bool linear) {
+  if (values.empty()) return;
+  DrawSurface& s = frame.surface();
+  s.beginStyle(style, false);
+  for (double v : values) {
+    int p = axisPixel(frame, vertical, linear ? v : std::log(v));
+    if (insidePlot(frame.plotRect(), vertical, p)) drawLineAt(s, frame.plotRect(), vertical, grid, length, p);
+  }
+  s.endStyle();
+}
+
+struct AxisView {
+  bool vertical;
+  int mode;
+  double lo, hi;           // this axis's limits
+  double otherLo, otherHi; // the other axis's limits
+  bool otherLinear;
+  TickSpec* ticks;
+};
+
+void drawTickLabels(Frame& frame, const AxisView& a, const std::vector<double>& majors) {
+  TextWriter& w = frame.writer();
+  w.setSize(kFrameFontSize);
+  w.setColour(kBlack);
+  const PixelRect& r = frame.plotRect();
+  for (double v : majors) {
+    if (!a.vertical) {
+      int p = frame.mapX(v);
+      if (insidePlot(r, false, p)) w.writeAt(frame.surface(), p, r.bottom + kXLabelGap, tickLabel(v), 9);
+    } else {
+      int p = frame.mapY(v);
+      if (insidePlot(r, true, p)) w.writeAt(frame.surface(), r.left - kYLabelGap, p, tickLabel(v), 4);
+    }
+  }
+}
+
+void drawAxis(Frame& frame, const AxisView& a) {
+  TickSpec& t = *a.ticks;
+  computeTicks(t, a.lo, a.hi);
+  std::vector<double> majors = valuesWithin(t.majorValues(), a.lo, a.hi);
+  bool factors = !t.linear && t.minorStep2 != 0;
+  // Major ticks as one equally spaced run in the axis variable.
+  double start = factors ? std::log(t.first) : (t.linear ? t.first : std::log(t.first));
+  double spacing = factors ? std::log(t.step) : t.step;
+  bool evenRun = t.linear || factors;
+  if (t.gridLevel > 0 && (a.mode & (kAxisTickMarks | kAxisGridOnly))) {
+    PlotStyle grid;
+    grid.colour = t.linear ? kLinearGridColour : kLogGridColour;
+    grid.width = 1;
+    if (evenRun) {
+      Raster run(t.count, spacing, a.vertical, false, start);
+      run.grid = true;
+      run.style = grid;
+      run.draw(frame);
+    } else {
+      drawLinesAt(frame, grid, a.vertical, true, 0, majors, t.linear);
+    }
+  }
+  if ((a.mode & kAxisZeroLine) && a.otherLinear && a.otherLo <= 0 && a.otherHi >= 0) {
+    PlotStyle zero;
+    zero.colour = kZeroLineColour;
+    zero.width = 1;
+    DrawSurface& s = frame.surface();
+    const PixelRect& r = frame.plotRect();
+    s.beginStyle(zero, false);
+    if (!a.vertical) {
+      int row = frame.mapY(0);
+      Point line[2] = {{r.left, row}, {r.right, row}};
+      s.polyline(line);
+    } else {
+      int column = frame.mapX(0);
+      Point line[2] = {{column, r.top}, {column, r.bottom}};
+      s.polyline(line);
+    }
+    s.endStyle();
+  }
+  if (a.mode & kAxisTickMarks) {
+    if (evenRun) {
+      Raster run(t.count, spacing, a.vertical, false, start);
+      run.draw(frame);
+    } else {
+      drawLinesAt(frame, Raster(0, 0, a.vertical, false, 0).style, a.vertical, false,
+                  kMajorTickLength, majors, t.linear);
+    }
+    drawLinesAt(frame, Raster(0, 0, a.vertical, true, 0).style, a.vertical, false, kMinorTickLength,
+                t.minorValues(a.lo, a.hi), t.linear);
+  }
+  if (a.mode & kAxisTickLabels) drawTickLabels(frame, a, majors);
+}
+
+}  // namespace
+
+Raster::Raster(int n, double step, bool isVertical, bool isMinor, double first)
+    : count(n), spacing(step), vertical(isVertical), minor(isMinor), start(first) {
+  style.width = 1;
+}
+
+void Raster::draw(Frame& frame) {
+  if (count <= 0) return;
+  DrawSurface& s = frame.surface();
+  const PixelRect& r = frame.plotRect();
+  int length = minor ? kMinorTickLength : kMajorTickLength;
+  s.beginStyle(style, false);
+  for (int k = 0; k < count; ++k) {
+    int p = axisPixel(frame, vertical, start + k * spacing);
+    if (insidePlot(r, vertical, p)) drawLineAt(s, r, vertical, grid, length, p);
+  }
+  s.endStyle();
+}
+
+void AxisTicks::draw(Frame& frame) {
+  if (xMode) {
+    drawAxis(frame, {false, xMode, frame.xmin(), frame.xmax(), frame.ymin(), frame.ymax(),
+                     frame.yLinear(), &frame.xTicks()});
+  }
+  if (yMode) {
+    drawAxis(frame, {true, yMode, frame.ymin(), frame.ymax(), frame.xmin(), frame.xmax(),
+                     frame.xLinear(), &frame.yTicks()});
+  }
+}
+
+}  // namespace zirbin::graphics
