@@ -149,7 +149,7 @@ TEST_F(Funcref, NoBackslashStandsBeforeABlank) {
 }
 
 TEST_F(Funcref, EveryKeywordHasAnEntryWithAnExample) {
-  // ORDER KEYWORDS: the language's keyword table.
+  // The language's keyword table (the help tool links nothing of the compiler).
   constexpr const char* kKeywords[] = {"while",  "if",    "unless", "for",        "else",
                                        "clear",  "return", "function", "end",     "funcdec",
                                        "const",  "global", "persistent", "use",   "break",
