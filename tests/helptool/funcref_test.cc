@@ -2,6 +2,7 @@
 // coverage of the language's keywords and topics.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -62,6 +63,29 @@ std::vector<std::string> links(const std::string& text) {
     if (name != ">>") found.push_back(name);
   }
   return found;
+}
+
+// True iff the brackets of a statement pair up and its strings are closed. An apostrophe
+// after a name, a number or a closing bracket is the transpose, not a quote.
+bool pairsUp(const std::string& statement) {
+  int round = 0;
+  int square = 0;
+  char quote = 0;
+  char previous = ' ';
+  for (char c : statement) {
+    if (quote != 0) {
+      if (c == quote) quote = 0;  // a doubled quote closes and reopens: still paired
+    } else if (c == '"' || c == '\'') {
+      bool transpose = std::isalnum(static_cast<unsigned char>(previous)) || previous == ')' ||
+                       previous == ']' || previous == '\'';
+      if (!transpose) quote = c;
+    } else {
+      round += c == '(' ? 1 : c == ')' ? -1 : 0;
+      square += c == '[' ? 1 : c == ']' ? -1 : 0;
+    }
+    previous = c;
+  }
+  return round == 0 && square == 0 && quote == 0;
 }
 
 class Funcref : public testing::Test {
@@ -143,6 +167,24 @@ TEST_F(Funcref, NoBackslashStandsBeforeABlank) {
         EXPECT_FALSE(text[i + 1] == ' ' || text[i + 1] == '\n')
             << "stray backslash in entry " << name << " near: " << text.substr(i < 20 ? 0 : i - 20, 40);
         ++i;
+      }
+    }
+  }
+}
+
+// Examples are green groups; one whose brackets or quotes do not pair up was cut at a
+// blank (an example after "\\eg" must be a single word).
+TEST_F(Funcref, ExamplesAreWholeStatements) {
+  for (const std::string& name : names_) {
+    if (name == "\\eof") continue;
+    for (bool continuation : {false, true}) {
+      std::string text = entryText(source_, name, continuation);
+      for (size_t at = text.find("{g "); at != std::string::npos; at = text.find("{g ", at + 3)) {
+        size_t close = text.find('}', at);
+        ASSERT_NE(close, std::string::npos);
+        std::string example = text.substr(at + 3, close - at - 3);
+        EXPECT_TRUE(pairsUp(example))
+            << "example cut apart in entry " << name << ": " << example;
       }
     }
   }
