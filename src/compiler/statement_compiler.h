@@ -61,6 +61,7 @@ class StatementCompiler {
   // The handler for a statement, chosen by its first token.
   Handler dispatch(const TokenList& statement) const;
   std::unique_ptr<engine::Statement> compileExpressionStatement(TokenList& statement);
+  std::unique_ptr<engine::Statement> skipStatement(TokenList& statement);
 
   session::Workspace& workspace_;
   LexInput& input_;

@@ -46,6 +46,8 @@ enum NodeKind : int {
 // owns (a variable's value, a literal's stored value). A result that is not the caller's
 // workspace is read-only for the caller and stays valid only until the node is evaluated
 // again or the variable changes; a caller that keeps or changes it copies it first.
+// REQUIRES: the workspace is not a value that the tree reads (a statement that evaluates
+// straight into a variable's storage checks refersTo first).
 //
 // Nodes are not copyable; a parent owns its children through std::unique_ptr, and the
 // statement that holds the root owns the tree. Values of variables are never owned.

@@ -1,0 +1,309 @@
+// The expression compiler's calls and variable forms: function calls with their argument
+// lists and the node of each built-in kind, function references, (expr).func, the dot
+// and backslash forms after a variable, and indexing.
+#include <variant>
+
+#include "builtins/registry.h"
+#include "compiler/expression_compiler.h"
+#include "compiler/expression_sequence.h"
+#include "engine/conversion_elements.h"
+#include "engine/function_elements.h"
+#include "engine/indexing_elements.h"
+#include "engine/leaf_elements.h"
+#include "session/errors.h"
+#include "session/workspace.h"
+#include "values/value.h"
+
+namespace zirbin::compiler {
+
+using builtins::BuiltinKind;
+using engine::Evaluatable;
+using session::SymbolKind;
+using session::SyntaxError;
+
+namespace {
+
+// Indices a variable may take.
+constexpr std::size_t kMaxIndices = 3;
+
+bool isRoundBracket(const Token& token) {
+  return token.kind == kBracketToken && token.code == ')';
+}
+
+// The pieces of a bracket's contents between top-level commas.
+std::vector<TokenList> splitAtCommas(const TokenList& children) {
+  std::vector<TokenList> pieces(1);
+  for (const Token& t : children) {
+    if (t.kind == kSeparatorToken && t.code == ',') {
+      pieces.emplace_back();
+    } else {
+      pieces.back().push_back(t);
+    }
+  }
+  return pieces;
+}
+
+template <typename Fn>
+Fn routineOf(const builtins::FunctionInfo& info) {
+  const Fn* f = std::get_if<Fn>(&info.routine);
+  ZB_ASSERT(f != nullptr, "a built-in routine of the wrong signature for its kind");
+  return *f;
+}
+
+}  // namespace
+
+// call -> name '^' exponent '(' args ')' | name '(' args ')' | name [string] | name rest
+std::size_t ExpressionCompiler::compileCall(const TokenList& tokens, std::size_t at,
+                                            std::size_t end, Sequence& sequence) {
+  const std::string name = tokens[at].text;
+  if (tokens[at].code == '^' && at + 1 < end && tokens[at + 1].kind == kBinaryOpToken &&
+      tokens[at + 1].code == '^') {
+    // name^n(args) is name(args)^n.
+    if (at + 3 >= end || !isRoundBracket(tokens[at + 3])) {
+      throw SyntaxError("function with ^ requires an argument in a bracket");
+    }
+    sequence.appendOperand(makeCall(name, compileArguments(tokens[at + 3])));
+    sequence.setOperator('^');
+    sequence.appendOperand(compileOperand(tokens[at + 2]));
+    return at + 4;
+  }
+  if (at + 1 < end && isRoundBracket(tokens[at + 1])) {
+    sequence.appendOperand(makeCall(name, compileArguments(tokens[at + 1])));
+    return at + 2;
+  }
+  std::vector<EvaluatablePtr> arguments;
+  const bool takesWord = name == "cd" || name == "dir" || name == "property";
+  if (takesWord && at + 1 < end &&
+      (tokens[at + 1].kind == kNameToken || tokens[at + 1].kind == kStringToken)) {
+    arguments.push_back(std::make_unique<engine::StringLiteralElement>(tokens[at + 1].text));
+    sequence.appendOperand(makeCall(name, std::move(arguments)));
+    return at + 2;
+  }
+  if (at + 1 < end) {
+    // f x + 1 is f(x + 1): the rest of the expression is the argument.
+    arguments.push_back(compileExpression(tokens, at + 1, end));
+    sequence.appendOperand(makeCall(name, std::move(arguments)));
+    return end;
+  }
+  sequence.appendOperand(makeCall(name, {}));
+  return at + 1;
+}
+
+// dotCall -> '(' expr ')' '.' name
+std::size_t ExpressionCompiler::compileDotCall(const TokenList& tokens, std::size_t at,
+                                               std::size_t end, Sequence& sequence) {
+  std::size_t n = at + 1;
+  if (n < end && tokens[n].kind == kBinaryOpToken && tokens[n].code == '.') ++n;
+  if (n >= end || tokens[n].kind != kNameToken) throw SyntaxError("invalid ().func syntax");
+  const std::string& name = tokens[n].text;
+  if (workspace_.classify(name) != SymbolKind::kFunction) {
+    throw SyntaxError(name + " is not a function");
+  }
+  std::vector<EvaluatablePtr> arguments;
+  arguments.push_back(compileOperand(tokens[at]));
+  sequence.appendOperand(makeCall(name, std::move(arguments)));
+  return n + 1;
+}
+
+// args -> [ '\'name {',' '\'name} ] arg {',' arg}
+std::vector<EvaluatablePtr> ExpressionCompiler::compileArguments(const Token& bracket) {
+  std::vector<EvaluatablePtr> arguments;
+  if (bracket.children.empty()) return arguments;
+  // TODO: the inline-function form '(expr; x, ...)' waits for user functions.
+  for (const TokenList& piece : splitAtCommas(bracket.children)) {
+    if (piece.empty()) throw SyntaxError("stray comma or empty argument");
+    if (piece.size() == 1 && piece[0].kind == kBackslashToken) {
+      if (!arguments.empty() && arguments.back()->nodeKind() != engine::kFuncRefNode) {
+        throw SyntaxError("function reference(s) must be the first argument(s)");
+      }
+      arguments.push_back(functionReference(piece[0]));
+      continue;
+    }
+    for (const Token& t : piece) {
+      if (t.kind == kBackslashToken) throw SyntaxError("invalid syntax for a function reference");
+    }
+    arguments.push_back(piece.size() == 1 ? compileOperand(piece[0]) : compileExpression(piece));
+  }
+  return arguments;
+}
+
+// funcRef -> '\' name
+EvaluatablePtr ExpressionCompiler::functionReference(const Token& token) {
+  if (token.text.empty()) throw SyntaxError("stray backslash");
+  if (registry_.lookup(token.text) == BuiltinKind::None) {
+    throw SyntaxError("after backslash: no such built-in function");
+  }
+  // The child names the function; the receiving built-in resolves it.
+  return std::make_unique<engine::FuncRefElement>(
+      std::make_unique<engine::StringLiteralElement>(token.text));
+}
+
+// The call node of the built-in `name` for its kind, after the checks of its argument
+// count and types.
+EvaluatablePtr ExpressionCompiler::makeCall(const std::string& name,
+                                            std::vector<EvaluatablePtr> arguments) {
+  const BuiltinKind kind = registry_.lookup(name);
+  // TODO: user functions (kind 10) compile here once the function table exists.
+  if (kind == BuiltinKind::None) throw SyntaxError(name + " is not a function");
+  const builtins::FunctionInfo info = registry_.lastFunction();
+  const auto [minArgs, maxArgs] = registry_.argumentBounds();
+  const int count = static_cast<int>(arguments.size());
+  if (count < minArgs) {
+    if (count == 0) throw SyntaxError("function requires a parameter");
+    throw SyntaxError(name + "(...) has too few arguments");
+  }
+  if (maxArgs != builtins::kNoUpperBound && count > maxArgs) {
+    throw SyntaxError(name + "(...) has too many arguments");
+  }
+
+  bool complexArgument = false;
+  for (EvaluatablePtr& argument : arguments) {
+    const int type = argument->resultType();
+    if (type == engine::kUnknownType) {
+      argument = std::make_unique<engine::TypeCheckElement>(std::move(argument));
+    } else if (type == engine::kComplexType || type == engine::kListType) {
+      if (kind == BuiltinKind::ElementWise) {
+        if (type == engine::kListType) throw SyntaxError("function may not be applied to a list");
+        complexArgument = true;
+      } else if (!info.takesAnyType) {
+        throw SyntaxError("illegal argument type");
+      }
+    }
+  }
+  EvaluatablePtr first = count > 0 ? std::move(arguments[0]) : nullptr;
+  switch (kind) {
+    case BuiltinKind::NoArgScalar:
+      return std::make_unique<engine::TicLikeFuncElement>(routineOf<engine::NoArgScalarFn>(info));
+    case BuiltinKind::ValueFunc: {
+      const auto f = routineOf<engine::ValueFuncFn>(info);
+      // Called once now to learn the type of its result.
+      const int type = f(0)->valueType();
+      return std::make_unique<engine::AnsFuncElement>(std::move(first), f, type);
+    }
+    case BuiltinKind::ElementWise:
+      if (complexArgument) {
+        const std::optional<builtins::ComplexForm> form = registry_.complexForm(name);
+        if (!form) throw SyntaxError("this function does not accept a complex argument");
+        if (form->toComplex) {
+          return std::make_unique<engine::SimpleFuncComplexElement>(std::move(first),
+                                                                    form->toComplex);
+        }
+        return std::make_unique<engine::SimpleFuncCtoDElement>(std::move(first), form->toDouble);
+      }
+      if (info.resultType == engine::kIntType) {
+        if (first->resultType() != engine::kIntType) {
+          first = std::make_unique<engine::DoubleToIntElement>(std::move(first));
+        }
+        return std::make_unique<engine::SimpleFuncIntElement>(std::move(first),
+                                                              routineOf<engine::ElementIntFn>(info));
+      }
+      return std::make_unique<engine::SimpleFuncElement>(std::move(first),
+                                                         routineOf<engine::ElementDoubleFn>(info));
+    case BuiltinKind::ColumnWise:
+      if (info.resultType == engine::kIntType) {
+        return std::make_unique<engine::ColumnWiseFuncI_Element>(
+            std::move(first), routineOf<engine::ValueToIntFn>(info), info.booleanResult);
+      }
+      return std::make_unique<engine::ColumnWiseFuncD_Element>(
+          std::move(first), routineOf<engine::ValueToDoubleFn>(info));
+    case BuiltinKind::ValueToScalar:
+      if (info.resultType == engine::kIntType) {
+        return std::make_unique<engine::Value2ScalarI_Element>(
+            std::move(first), routineOf<engine::ValueToIntFn>(info));
+      }
+      return std::make_unique<engine::Value2ScalarD_Element>(
+          std::move(first), routineOf<engine::ValueToDoubleFn>(info));
+    case BuiltinKind::ValueToValue:
+      if (info.resultType == engine::kIntType) {
+        return std::make_unique<engine::DVal_IValFuncElement>(
+            std::move(first), routineOf<engine::ValueToValueFn>(info));
+      }
+      return std::make_unique<engine::DVal_DValFuncElement>(
+          std::move(first), routineOf<engine::ValueToValueFn>(info));
+    case BuiltinKind::TwoArg:
+      return std::make_unique<engine::TwoArgFuncElement>(
+          std::move(first), count > 1 ? std::move(arguments[1]) : nullptr,
+          routineOf<engine::TwoArgFn>(info));
+    case BuiltinKind::FunctorTwoArg:
+      return std::make_unique<engine::SimpleFunctorElement>(
+          std::move(first), std::move(arguments[1]), routineOf<engine::TwoArgFn>(info));
+    case BuiltinKind::General: {
+      if (first) arguments[0] = std::move(first);
+      return std::make_unique<engine::GeneralFuncElement>(
+          info.name, std::move(arguments), routineOf<engine::GeneralFn>(info), info.resultType);
+    }
+    default:
+      throw SyntaxError(name + " is not a function");
+  }
+}
+
+// variableForm -> name '.' (integer | name | bracket) | name '\' ...
+std::size_t ExpressionCompiler::compileVariableForm(const TokenList& tokens, std::size_t at,
+                                                    std::size_t end, Sequence& sequence) {
+  values::Value* value = workspace_.lookup().value;
+  std::size_t n = at + 1;
+  if (tokens[at].code == '\\') {
+    if (n >= end) throw SyntaxError("expression ends with a dot or backslash");
+    if (tokens[n].kind == kBackslashToken && !tokens[n].text.empty()) {
+      throw SyntaxError("'var\\func' is not allowed (insert a space or use a bracket).");
+    }
+    throw SyntaxError("incorrect use of backslash");
+  }
+  if (n < end && tokens[n].kind == kBinaryOpToken && tokens[n].code == '.') ++n;
+  if (n >= end) throw SyntaxError("expression ends with a dot or backslash");
+  const Token& after = tokens[n];
+  if (after.kind == kNameToken && workspace_.classify(after.text) == SymbolKind::kFunction) {
+    // x.func is func(x).
+    std::vector<EvaluatablePtr> arguments;
+    arguments.push_back(std::make_unique<engine::ValueElement>(value));
+    sequence.appendOperand(makeCall(after.text, std::move(arguments)));
+    return n + 1;
+  }
+  if (after.kind != kIntegerToken && after.kind != kNameToken && after.kind != kBracketToken) {
+    throw SyntaxError("the dot must be followed by an integer or a name or a bracket");
+  }
+  // x.k and x.(expr) select item or element k.
+  Token index;
+  index.kind = kBracketToken;
+  index.code = ']';
+  index.children.push_back(after);
+  sequence.appendOperand(compileIndex(index, value));
+  return n + 1;
+}
+
+// index -> '[' expr {',' expr} ']'
+EvaluatablePtr ExpressionCompiler::compileIndex(const Token& bracket, values::Value* value) {
+  if (bracket.children.empty()) throw SyntaxError("empty index list");
+  std::vector<TokenList> pieces = splitAtCommas(bracket.children);
+  if (pieces.size() > kMaxIndices) throw SyntaxError("too many indices");
+  const bool list = value->valueType() == engine::kListType;
+  if (list && pieces.size() > 1) {
+    throw SyntaxError("list indexing with more than 1 index is not yet implemented");
+  }
+  std::vector<EvaluatablePtr> indices;
+  for (const TokenList& piece : pieces) {
+    if (piece.empty()) throw SyntaxError("stray comma or empty argument");
+    EvaluatablePtr index = piece.size() == 1 ? compileOperand(piece[0]) : compileExpression(piece);
+    const int type = index->resultType();
+    if (type == engine::kDoubleType) {
+      index = std::make_unique<engine::DoubleToIntElement>(std::move(index));
+    } else if (type != engine::kIntType) {
+      throw SyntaxError("invalid type of index");
+    }
+    indices.push_back(std::move(index));
+  }
+  if (list) {
+    return std::make_unique<engine::ListItemElement>(std::move(indices[0]), value,
+                                                     engine::kUnknownType);
+  }
+  if (indices.size() == 1) {
+    return std::make_unique<engine::IndexedElementSingle>(std::move(indices[0]), value,
+                                                          engine::kAutoMode);
+  }
+  // TODO: three indices (pages of a 3-D array) wait for their index node.
+  if (indices.size() == 3) throw SyntaxError("too many indices");
+  return std::make_unique<engine::IndexedElementDouble>(std::move(indices[0]),
+                                                        std::move(indices[1]), value);
+}
+
+}  // namespace zirbin::compiler

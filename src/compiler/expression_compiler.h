@@ -1,0 +1,90 @@
+// The expression compiler: turns one token list (a right-hand side, an argument, a
+// bracket's contents) into a tree of expression nodes, resolving names against the
+// workspace and the built-in registry, choosing the typed Expression class for each
+// operator sequence and folding constant expressions.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "compiler/token.h"
+#include "engine/evaluatable.h"
+
+namespace zirbin::session {
+class Workspace;
+}  // namespace zirbin::session
+namespace zirbin::builtins {
+class BuiltinRegistry;
+}  // namespace zirbin::builtins
+namespace zirbin::values {
+class Value;
+}  // namespace zirbin::values
+
+namespace zirbin::compiler {
+
+using engine::EvaluatablePtr;
+
+// One operand of an operator sequence under construction and the lexer operator code that
+// follows it (0 while none has been read; the end of the sequence is 0 as well).
+struct ExpressionItem {
+  EvaluatablePtr node;
+  char op = 0;
+};
+using ExpressionItems = std::vector<ExpressionItem>;
+
+class ExpressionCompiler {
+ public:
+  // Names are classified by `workspace` and functions found in `registry`; neither is
+  // owned.
+  ExpressionCompiler(session::Workspace& workspace, builtins::BuiltinRegistry& registry);
+  ExpressionCompiler(const ExpressionCompiler&) = delete;
+  ExpressionCompiler& operator=(const ExpressionCompiler&) = delete;
+
+  // Compiles tokens[first, end). Throws SyntaxError with the compiler's messages (and,
+  // while folding constants, whatever their evaluation throws).
+  EvaluatablePtr compileExpression(const TokenList& tokens, std::size_t first, std::size_t end);
+  EvaluatablePtr compileExpression(const TokenList& tokens) {
+    return compileExpression(tokens, 0, tokens.size());
+  }
+
+  // Compiles one token that stands alone (a literal, a bracket, a name, a lone ':').
+  EvaluatablePtr compileOperand(const Token& token);
+
+  // Types, classifies and folds a finished operator sequence (operators in lexer form,
+  // '%' and '//' already rewritten). REQUIRES: no comparison operators.
+  EvaluatablePtr finishExpression(ExpressionItems items);
+
+ private:
+  class Sequence;
+  friend class Sequence;
+
+  EvaluatablePtr compileName(const Token& token);
+  std::size_t compileVariable(const TokenList& tokens, std::size_t at, std::size_t end,
+                              Sequence& sequence);
+  std::size_t compileVariableForm(const TokenList& tokens, std::size_t at, std::size_t end,
+                                  Sequence& sequence);
+  EvaluatablePtr compileIndex(const Token& bracket, values::Value* value);
+  std::size_t compileUnary(const TokenList& tokens, std::size_t at, std::size_t end,
+                           Sequence& sequence);
+  EvaluatablePtr incrementOf(const TokenList& tokens, std::size_t at, std::size_t end, char op);
+  std::size_t compileCall(const TokenList& tokens, std::size_t at, std::size_t end,
+                          Sequence& sequence);
+  std::size_t compileDotCall(const TokenList& tokens, std::size_t at, std::size_t end,
+                             Sequence& sequence);
+  std::vector<EvaluatablePtr> compileArguments(const Token& bracket);
+  EvaluatablePtr functionReference(const Token& token);
+  EvaluatablePtr makeCall(const std::string& name, std::vector<EvaluatablePtr> arguments);
+  EvaluatablePtr formComparisons(ExpressionItems items);
+  EvaluatablePtr comparisonOf(ExpressionItems run);
+  EvaluatablePtr rewriteDivisions(ExpressionItems items);
+
+  session::Workspace& workspace_;
+  builtins::BuiltinRegistry& registry_;
+};
+
+// "unrecognised name {g 'z'" (or "misplaced keyword ..." for a keyword): the message for a
+// name that is nothing the workspace knows.
+std::string unknownNameMessage(const std::string& name);
+
+}  // namespace zirbin::compiler

@@ -1,0 +1,114 @@
+// The statement compiler: the dispatch on a statement's first token, and the expression
+// statements with their display markers.
+#include "compiler/statement_compiler.h"
+
+#include <algorithm>
+#include <array>
+
+#include "compiler/expression_compiler.h"
+#include "compiler/lexer.h"
+#include "compiler/token.h"
+#include "session/process_state.h"
+
+namespace zirbin::compiler {
+
+using engine::Statement;
+
+namespace {
+
+// The token kinds run from 1 to 18.
+constexpr int kTokenKinds = 19;
+
+}  // namespace
+
+StatementCompiler::StatementCompiler(session::Workspace& workspace, LexInput& input,
+                                     session::ConsoleOutput& output, int depth)
+    : workspace_(workspace), input_(input), output_(output), depth_(depth) {}
+
+StatementCompiler::~StatementCompiler() = default;
+
+int StatementCompiler::currentLine() const { return input_.lineNumber(); }
+
+bool StatementCompiler::compiledStatementsUse(const engine::Value* value) const {
+  return std::any_of(statements_.begin(), statements_.end(),
+                     [value](const std::unique_ptr<Statement>& s) { return s->uses(value); });
+}
+
+std::unique_ptr<Statement> StatementCompiler::compileCommand() {
+  statements_.clear();
+  pending_.clear();
+  current_ = 0;
+  try {
+    while (std::unique_ptr<Statement> statement = compileStatement(false)) {
+      statements_.push_back(std::move(statement));
+    }
+  } catch (...) {
+    statements_.clear();
+    pending_.clear();
+    throw;
+  }
+  std::vector<std::unique_ptr<Statement>> compiled = std::move(statements_);
+  statements_.clear();
+  if (compiled.empty()) return nullptr;
+  if (compiled.size() == 1) return std::move(compiled[0]);
+  return std::make_unique<engine::BlockStm>(std::move(compiled));
+}
+
+bool StatementCompiler::fetchLine(bool throwAtEnd) {
+  current_ = 0;
+  return lexNextLine(input_, throwAtEnd, pending_);
+}
+
+// statement -> keyword ... | name ... | '}' | '{' block '}' | expression
+std::unique_ptr<Statement> StatementCompiler::compileStatement(bool throwAtEnd) {
+  for (;;) {
+    while (current_ >= pending_.size()) {
+      if (!fetchLine(throwAtEnd)) return nullptr;
+    }
+    TokenList& statement = pending_[current_++];
+    if (statement.empty()) continue;
+    if (std::unique_ptr<Statement> compiled = (this->*dispatch(statement))(statement)) {
+      return compiled;
+    }
+  }
+}
+
+// The handler for each kind of first token. Statements that begin with a name or an
+// operand are expression statements until the assignment and keyword forms join the table.
+// TODO: assignments, keyword statements, blocks, function definitions and help requests
+// arrive with the statement layer; until then they compile as expressions, whose
+// compiler refuses what it cannot read.
+StatementCompiler::Handler StatementCompiler::dispatch(const TokenList& statement) const {
+  static constexpr std::array<Handler, kTokenKinds> kHandlers = [] {
+    std::array<Handler, kTokenKinds> table{};
+    table.fill(&StatementCompiler::compileExpressionStatement);
+    table[kBlockCloseToken] = &StatementCompiler::skipStatement;
+    return table;
+  }();
+  const int kind = statement.front().kind;
+  return kind > 0 && kind < kTokenKinds ? kHandlers[kind]
+                                        : &StatementCompiler::compileExpressionStatement;
+}
+
+// A statement that yields nothing to run (the compiler goes on with the next one).
+std::unique_ptr<Statement> StatementCompiler::skipStatement(TokenList&) { return nullptr; }
+
+// expressionStm -> expression [displayMarker]
+std::unique_ptr<Statement> StatementCompiler::compileExpressionStatement(TokenList& statement) {
+  char marker = 0;
+  if (statement.back().kind == kDisplayMarkerToken) {
+    marker = statement.back().code;
+    statement.pop_back();
+  }
+  const int line = currentLine();
+  ExpressionCompiler compiler(workspace_, session::builtinRegistry());
+  engine::EvaluatablePtr expression = compiler.compileExpression(statement);
+  // TODO: the marker '!' wraps the statement in a breakpoint once breakpoints exist.
+  if (marker == 0 || marker == '!') {
+    return std::make_unique<engine::EvalStm>(std::move(expression), line);
+  }
+  return std::make_unique<engine::EvalAndDisplayStm>(std::move(expression), line, output_,
+                                                     marker);
+}
+
+}  // namespace zirbin::compiler

@@ -1,0 +1,363 @@
+// Evaluation of the operator sequences. Scratch values live in the nodes, so that once
+// they have their size a scalar sequence evaluates without touching the heap.
+#include "engine/expressions.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <type_traits>
+
+#include "engine/operator_codes.h"
+#include "session/errors.h"
+#include "values/math_kernels.h"
+
+namespace zirbin::engine {
+
+using session::RuntimeError;
+using values::ComplexValue;
+using values::DoubleValue;
+using values::IntValue;
+
+namespace {
+
+// Results at or below minus this bound are refused as an integer overflow: the integer
+// sequences compute in 31 bits plus sign and wrap silently beyond them.
+constexpr std::int64_t kOverflowBound = 1073741823;
+
+constexpr const char* kMixedWorkspaceBug =
+    "!! Zirbin failure. Invoked with non-DOUBLE_VAL workspace. Please report this bug.";
+
+// Copies `source` into `dest` unless it is `dest` already.
+template <class V>
+void copyIfNotSelf(V& dest, const Value& source) {
+  if (&source != &dest) dest.assignSame(source);
+}
+
+// Element-wise and product-level operators of levels 0 to 2.
+template <class V>
+void arithmetic(V& target, const V& operand, int code) {
+  switch (code) {
+    case kMatrixProduct:
+      values::matrixProduct(target, operand);
+      return;
+    case kKronecker:
+      values::kroneckerProduct(target, operand);
+      return;
+    case kCross:
+      values::crossProduct(target, operand);
+      return;
+    case kMatrixPower:
+      if constexpr (std::is_same_v<V, DoubleValue>) {
+        if (operand.size != 1) throw '^';
+        values::matrixPower(target, operand.data[0]);
+        return;
+      }
+      throw '?';
+    case kAddBroadcast:
+    case kSubtractBroadcast:
+      if constexpr (std::is_same_v<V, DoubleValue>) {
+        values::addToEach(target, operand, code);
+        return;
+      }
+      throw '?';
+    case 2:  // unassigned: the left operand stays as it is
+      return;
+    default:
+      if (subCode(code) <= 1 || code == kFloorDivide || code == kRemainder) {
+        values::apply(target, operand, code);
+        return;
+      }
+      throw '?';
+  }
+}
+
+// Appends the columns (horizontal) or rows (vertical) of `right` to `left`. An empty
+// right side leaves left; an empty left becomes right with left's flags.
+template <class V>
+void join(V& left, const V& right, bool horizontal) {
+  if (right.size == 0) return;
+  if (left.size == 0) {
+    const int flags = left.flags;
+    left.assignSame(right);
+    left.flags = flags;
+    return;
+  }
+  using T = std::remove_pointer_t<decltype(left.data)>;
+  if (horizontal) {
+    if (left.nrow != right.nrow) throw ',';
+    const int rows = left.nrow;
+    const int oldSize = left.size;
+    left.resizeKeep(values::checkedCount(std::int64_t{oldSize} + right.size, sizeof(T)));
+    left.nrow = rows;
+    std::copy(right.data, right.data + right.size, left.data + oldSize);
+    return;
+  }
+  const int cols = left.ncol();
+  if (cols != right.ncol()) throw ';';
+  const int rows = left.nrow + right.nrow;
+  const int size = values::checkedCount(std::int64_t{rows} * cols, sizeof(T));
+  T* joined = values::JMatrix<T>::allocate(size);
+  for (int c = 0; c < cols; ++c) {
+    T* column = joined + std::int64_t{c} * rows;
+    std::copy(left.data + c * left.nrow, left.data + (c + 1) * left.nrow, column);
+    std::copy(right.data + c * right.nrow, right.data + (c + 1) * right.nrow, column + left.nrow);
+  }
+  left.adopt(joined, size, rows, left.flags);
+}
+
+template <class V>
+bool scalarIsTrue(const V& value) {
+  if constexpr (std::is_same_v<V, ComplexValue>) {
+    return value.data[0].real() != 0;
+  } else {
+    return value.data[0] != 0;
+  }
+}
+
+}  // namespace
+
+void checkIntegerOverflow(const Value& result) {
+  if (result.size == 0) return;
+  const auto& v = static_cast<const IntValue&>(result);
+  // In 64 bits, so that the most negative integer is refused as well.
+  if (-std::int64_t{v.data[v.indexOfMin()]} > kOverflowBound) {
+    throw RuntimeError("integer overflow");
+  }
+}
+
+// ---- Expression
+
+Expression::Expression(std::vector<ExpressionTerm> items, int resultType)
+    : items_(std::move(items)), resultType_(resultType) {
+  ZB_ASSERT(!items_.empty(), "an expression without items");
+  items_.back().code = kEnd;
+}
+
+bool Expression::refersTo(const Value* value) const {
+  return std::any_of(items_.begin(), items_.end(),
+                     [value](const ExpressionTerm& t) { return t.node->refersTo(value); });
+}
+
+Value& Expression::scratch(std::unique_ptr<Value>& slot, int type) {
+  if (!slot) slot = values::newValue(type);
+  return *slot;
+}
+
+// ---- SimpleExpression
+
+const Value* SimpleExpression::pValue(Value& workspace) {
+  switch (resultType_) {
+    case kIntType:
+      evaluate(static_cast<IntValue&>(workspace));
+      checkIntegerOverflow(workspace);
+      return &workspace;
+    case kDoubleType:
+      evaluate(static_cast<DoubleValue&>(workspace));
+      return &workspace;
+    case kComplexType:
+      evaluate(static_cast<ComplexValue&>(workspace));
+      return &workspace;
+    default:
+      throw RuntimeError("!Zirbin bug: SimpleExpression::pValue with invalid type");
+  }
+}
+
+// The first term goes straight into the result; every later term is formed in the term
+// scratch and then added or subtracted.
+template <class V>
+void SimpleExpression::evaluate(V& result) {
+  std::size_t i = 0;
+  term(i, result);
+  while (items_[i].code != kEnd) {
+    const int code = items_[i].code;
+    ++i;
+    auto& t = static_cast<V&>(scratch(term_, resultType_));
+    term(i, t);
+    values::apply(result, t, code);
+  }
+}
+
+// A term: the operand at i and the products and quotients after it. Leaves i at the
+// term's last operand.
+template <class V>
+void SimpleExpression::term(std::size_t& i, V& dest) {
+  copyIfNotSelf(dest, *items_[i].node->pValue(dest));
+  while (level(items_[i].code) == kProductLevel) {
+    const int code = items_[i].code;
+    ++i;
+    Value& o = scratch(operand_, resultType_);
+    values::apply(dest, static_cast<const V&>(*items_[i].node->pValue(o)), code);
+  }
+}
+
+// ---- SimpleMixedTypeExpression
+
+SimpleMixedTypeExpression::SimpleMixedTypeExpression(std::vector<ExpressionTerm> items)
+    : Expression(std::move(items), kDoubleType) {
+  for (const ExpressionTerm& t : items_) isInt_.push_back(t.node->resultType() == kIntType);
+}
+
+const Value* SimpleMixedTypeExpression::pValue(Value& workspace) {
+  session::check(workspace.valueType() == kDoubleType, "SimpleMixedTypeExpression::pValue",
+                 kMixedWorkspaceBug);
+  auto& result = static_cast<DoubleValue&>(workspace);
+  std::size_t i = 0;
+  term(i, result);
+  while (items_[i].code != kEnd) {
+    const int code = items_[i].code;
+    ++i;
+    Value& t = scratch(term_, kDoubleType);
+    term(i, t);
+    values::apply(result, static_cast<DoubleValue&>(t), code);
+  }
+  return &workspace;
+}
+
+// The operand at i as doubles: its own result, or its integers converted into `dest`.
+const Value& SimpleMixedTypeExpression::operand(std::size_t i, Value& dest) {
+  if (!isInt_[i]) return *items_[i].node->pValue(dest);
+  const Value* n = items_[i].node->pValue(scratch(intScratch_, kIntType));
+  values::intToDouble(static_cast<const IntValue&>(*n), static_cast<DoubleValue&>(dest));
+  return dest;
+}
+
+void SimpleMixedTypeExpression::term(std::size_t& i, Value& dest) {
+  auto& d = static_cast<DoubleValue&>(dest);
+  copyIfNotSelf(d, operand(i, dest));
+  while (level(items_[i].code) == kProductLevel) {
+    const int code = items_[i].code;
+    ++i;
+    const Value& o = operand(i, scratch(operand_, kDoubleType));
+    values::apply(d, static_cast<const DoubleValue&>(o), code);
+  }
+}
+
+// ---- GeneralExpression
+
+GeneralExpression::GeneralExpression(std::vector<ExpressionTerm> items, int resultType)
+    : Expression(std::move(items), resultType) {
+  for (std::size_t k = 0; k + 1 < items_.size(); ++k) {
+    minLevel_ = std::min(minLevel_, level(items_[k].code));
+    maxLevel_ = std::max(maxLevel_, level(items_[k].code));
+  }
+  for (const ExpressionTerm& t : items_) isInt_.push_back(t.node->resultType() == kIntType);
+}
+
+template <class V>
+void GeneralExpression::evaluateAll(V& result) {
+  std::size_t cursor = 0;
+  evaluateLevel(maxLevel_ + 1, cursor, result);
+}
+
+// Evaluates the operand at the cursor and every operator below `lvl` after it into dest.
+// Leaves the cursor at the last item consumed, whose code is the next operator.
+template <class V>
+void GeneralExpression::evaluateLevel(int lvl, std::size_t& cursor, V& dest) {
+  if (lvl <= minLevel_) {
+    copyIfNotSelf(dest, load(cursor, dest));
+    return;
+  }
+  const int below = lvl - 1;
+  evaluateLevel(below, cursor, dest);
+  while (level(items_[cursor].code) == below) {
+    const int code = items_[cursor].code;
+    ++cursor;
+    combine(code, below, cursor, dest);
+  }
+}
+
+// The right operand of an operator of level `lvl`, starting at the cursor.
+template <class V>
+const V& GeneralExpression::operand(int lvl, std::size_t& cursor) {
+  auto& s = static_cast<V&>(scratch(scratch_[lvl], resultType_));
+  if (lvl <= minLevel_) return load(cursor, s);
+  evaluateLevel(lvl, cursor, s);
+  return s;
+}
+
+// The child at the cursor, evaluated with `dest` as its workspace (integers converted
+// into dest in a double sequence). The result may be the child's own value.
+template <class V>
+const V& GeneralExpression::load(std::size_t cursor, V& dest) {
+  if constexpr (std::is_same_v<V, DoubleValue>) {
+    if (isInt_[cursor]) {
+      const Value* n = items_[cursor].node->pValue(scratch(intScratch_, kIntType));
+      values::intToDouble(static_cast<const IntValue&>(*n), dest);
+      return dest;
+    }
+  }
+  return static_cast<const V&>(*items_[cursor].node->pValue(dest));
+}
+
+// Moves the cursor over the right operand of an operator of level `lvl` unevaluated.
+void GeneralExpression::skipOperand(int lvl, std::size_t& cursor) const {
+  while (level(items_[cursor].code) < lvl) ++cursor;
+}
+
+// dest := dest (code) right operand, for an operator of level `lvl`; the cursor is at the
+// right operand's first item.
+template <class V>
+void GeneralExpression::combine(int code, int lvl, std::size_t& cursor, V& dest) {
+  constexpr bool kComplex = std::is_same_v<V, ComplexValue>;
+  if (lvl <= kSumLevel) {
+    arithmetic(dest, operand<V>(lvl, cursor), code);
+    return;
+  }
+  if (lvl == kHorizontalJoinLevel || lvl == kVerticalJoinLevel) {
+    join(dest, operand<V>(lvl, cursor), lvl == kHorizontalJoinLevel);
+    return;
+  }
+  if constexpr (kComplex) {
+    throw RuntimeError("invalid operation in a complex-number expression");
+  } else {
+    if (code == kShortAnd || code == kShortOr) {
+      session::check(dest.size == 1, "logical operator", "non-scalar condition");
+      const bool left = scalarIsTrue(dest);
+      if (left == (code == kShortOr)) {
+        skipOperand(lvl, cursor);
+        dest.assignInt(left ? 1 : 0);
+        return;
+      }
+      const V& right = operand<V>(lvl, cursor);
+      session::check(right.size == 1, "logical operator", "non-scalar condition");
+      dest.assignInt(scalarIsTrue(right) ? 1 : 0);
+      return;
+    }
+    if (code == kQuery) {
+      session::check(dest.size == 1, "query", "non-scalar condition");
+      if (scalarIsTrue(dest)) {
+        evaluateLevel(lvl, cursor, dest);
+        ++cursor;  // past the '::' item
+        skipOperand(kQueryLevel, cursor);
+      } else {
+        while (items_[cursor].code != kQueryElse) ++cursor;
+        ++cursor;
+        evaluateLevel(lvl, cursor, dest);
+      }
+      return;
+    }
+    if (code == kQueryElse) throw '?';
+    values::apply(dest, operand<V>(lvl, cursor), code);
+  }
+}
+
+// ---- The three typed kinds
+
+const Value* GeneralIntegerExpression::pValue(Value& workspace) {
+  evaluateAll(static_cast<IntValue&>(workspace));
+  checkIntegerOverflow(workspace);
+  return &workspace;
+}
+
+const Value* GeneralComplexExpression::pValue(Value& workspace) {
+  evaluateAll(static_cast<ComplexValue&>(workspace));
+  return &workspace;
+}
+
+const Value* GeneralMixedTypeExpression::pValue(Value& workspace) {
+  session::check(workspace.valueType() == kDoubleType, "GeneralMixedTypeExpression::pValue",
+                 kMixedWorkspaceBug);
+  evaluateAll(static_cast<DoubleValue&>(workspace));
+  return &workspace;
+}
+
+}  // namespace zirbin::engine
