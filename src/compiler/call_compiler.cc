@@ -298,7 +298,7 @@ EvaluatablePtr ExpressionCompiler::compileIndex(const Token& bracket, values::Va
   }
   if (indices.size() == 1) {
     return std::make_unique<engine::IndexedElementSingle>(std::move(indices[0]), value,
-                                                          engine::kAutoMode);
+                                                          values::kAutoMode);
   }
   // TODO: three indices (pages of a 3-D array) wait for their index node.
   if (indices.size() == 3) throw SyntaxError("too many indices");
