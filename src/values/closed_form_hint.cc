@@ -121,7 +121,7 @@ std::string scaledText(Constant c, long long h, long long k) {
   switch (c) {
     case Constant::kOne: return fractionText(h, k);
     case Constant::kPi:
-      if (h == 1 && k == 1) return "pi";
+      if (h == 1) return k == 1 ? "pi" : "pi/" + std::to_string(k);
       return k == 1 ? std::to_string(h) + "*pi" : std::to_string(h) + "*pi/" + std::to_string(k);
     case Constant::kInversePi:
       if (h == 1 && k == 1) return "(1/pi)";
@@ -138,7 +138,7 @@ std::string magnitudeText(const Reading& r, long long h, long long k) {
   bool simple = base.find_first_of("/*") == std::string::npos || base == "(1/pi)";
   if (r.root) return (simple ? base : "(" + base + ")") + "^" + std::to_string(r.n);
   if (r.n == 2) return "sqrt(" + (base == "(1/pi)" ? std::string("1/pi") : base) + ")";
-  return "(" + base + ")^(1/" + std::to_string(r.n) + ")";
+  return (simple ? base : "(" + base + ")") + "^(1/" + std::to_string(r.n) + ")";
 }
 
 struct Search {
@@ -170,10 +170,12 @@ struct Search {
       if (h > 0) {
         double score = std::log10(static_cast<double>(h)) + std::log10(static_cast<double>(k)) + penalty;
         if (score >= kMaxScore) return;
+        // The convergent must match z itself, and x rebuilt from it must match x.
+        bool close = std::fabs(static_cast<double>(h) / k - z) < tolerance * z;
         double back = sign * std::pow(constantValue(r.constant) * h / k, 1 / m);
         double rebuilt = r.form == Form::kPlain ? back : r.form == Form::kExp ? std::exp(back) : std::log(back);
         if (r.form != Form::kLn && x < 0) rebuilt = -rebuilt;
-        if (std::fabs(rebuilt - x) < tolerance * std::fabs(x)) {
+        if (close && std::fabs(rebuilt - x) < tolerance * std::fabs(x)) {
           held.push_back({render(r, sign, h, k), score});
           return;
         }
