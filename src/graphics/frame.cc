@@ -62,8 +62,12 @@ AxisRange logLimits(double lo, double hi, int n) {
   return {std::pow(10.0, std::floor(std::log10(lo))), std::pow(10.0, std::ceil(std::log10(hi)))};
 }
 
-// The axis variable of a value: itself, or its natural logarithm on a logarithmic axis.
-double axisVariable(double v, bool linear) { return linear ? v : std::log(v); }
+// The axis variable of a value: itself, or its natural logarithm on a logarithmic axis
+// (NaN for a value that is not positive, which then has no position).
+double axisVariable(double v, bool linear) {
+  if (linear) return v;
+  return v > 0 ? std::log(v) : std::nan("");
+}
 
 int toPixel(double p) {
   if (std::isnan(p)) return kNoPixel;
