@@ -250,6 +250,14 @@ AxisTicks* Frame::axisTicks() const {
   return nullptr;
 }
 
+MainLabels& Frame::mainLabels() {
+  for (const auto& item : items_) {
+    if (auto* labels = dynamic_cast<MainLabels*>(item.get())) return *labels;
+  }
+  items_.push_back(std::make_unique<MainLabels>());
+  return static_cast<MainLabels&>(*items_.back());
+}
+
 namespace {
 
 // Holds the frame's surface for one drawing pass, also when an item's draw throws.

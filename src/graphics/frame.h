@@ -122,6 +122,8 @@ class Frame {
   void removeItems();
   // The frame's AxisTicks item, or null.
   AxisTicks* axisTicks() const;
+  // The frame's title and axis titles, appended as a new item when the frame has none.
+  MainLabels& mainLabels();
 
   // The drawing pass: computeMapping, erase, items 1..n-1 (visible ones) and item 0 last.
   void redraw(DrawSurface& surface);

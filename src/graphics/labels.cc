@@ -11,7 +11,7 @@ namespace zirbin::graphics {
 namespace {
 
 // Gaps in pixels between the plot area and the titles; the x-axis title sits below the
-// tick labels.
+// tick labels, the title inside the top of the plot area.
 constexpr int kTitleGap = 6;
 constexpr int kTickLabelGap = 5;
 constexpr int kXTitleGap = 4;
@@ -64,7 +64,10 @@ void MainLabels::draw(Frame& frame) {
   PixelRect f = frame.frameRect();
   int midX = (r.left + r.right) / 2;
   int midY = (r.top + r.bottom) / 2;
-  title.drawAt(frame, midX, r.top - kTitleGap);
+  // The default plot area leaves only 2 % of the frame above it, so the title stands just
+  // inside the top of the plot area.
+  int titleHeight = frame.writer().metrics().lineHeight(title.style.width);
+  title.drawAt(frame, midX, r.top + titleHeight + kTitleGap);
   int tickLabels = frame.writer().metrics().lineHeight(kFrameFontSize);
   xLabel.drawAt(frame, midX, r.bottom + kTickLabelGap + tickLabels + kXTitleGap);
   int yTitleHeight = frame.writer().metrics().lineHeight(yLabel.style.width);

@@ -72,8 +72,11 @@ void SvgSurface::beginStyle(const PlotStyle& style, bool filled) {
 void SvgSurface::endStyle() { out_ << "</svg>\n"; }
 
 void SvgSurface::writePoints(std::span<const Point> points) {
-  for (const Point& p : points) {
-    out_ << p.x << ' ' << std::clamp(p.y, clip_.clampTop, clip_.clampBottom) << ", ";
+  // Every point but the last is followed by ", ": a comma after the last pair would put
+  // the points list in error, and strict renderers then draw nothing.
+  for (size_t i = 0; i < points.size(); ++i) {
+    out_ << points[i].x << ' ' << std::clamp(points[i].y, clip_.clampTop, clip_.clampBottom)
+         << (i + 1 < points.size() ? ", " : " ");
   }
   out_ << "\n\" clip-path=\"url(#myClip" << clip_.number << ")\">";
 }

@@ -10,7 +10,7 @@ namespace zirbin::graphics {
 // Writes SVG elements for the drawing calls, in the forms the figure files use:
 // a clip path "myClip"+i per frame, a style group around each stroked or filled item,
 // two-point lines as `line` elements and longer ones as `polyline`s clipped to the plot
-// area with their rows clamped to the frame's clamp rows, boxes and bars as `rect`s, text
+// area with their rows clamped to the frame's clamp rows (no comma after the last point), boxes and bars as `rect`s, text
 // in a text-style group (always black). The stream is not owned.
 class SvgSurface : public DrawSurface {
  public:
