@@ -9,15 +9,9 @@
 
 namespace zirbin::engine {
 
-// Index modes: which part of a value an index selects. kAutoMode is resolved when the node
-// is evaluated: pages for a 3-D value, elements for a vector, columns otherwise.
-enum IndexMode : int {
-  kAutoMode = -1,
-  kElementMode = 0,
-  kRowMode = 1,
-  kColumnMode = 2,
-  kPageMode = 3,
-};
+// Index modes are those of the values (values::kElementMode, kRowMode, kColumnMode,
+// kPageMode; values::kAutoMode is resolved when the node is evaluated: pages for a 3-D
+// value, elements for a vector, columns otherwise).
 
 // The largest valid index of `value` along `mode` (modes as above).
 int indexExtent(const Value& value, int mode);

@@ -168,10 +168,16 @@ class Workspace {
   // Returns the global variable `name`, or null.
   values::Value* findGlobal(const std::string& name) const;
 
+  // Frees the values of removed or re-declared globals. The statements of the command
+  // that removed them may still read them, so the command cycle calls this between
+  // commands, once no compiled statement is alive; values that a user function still
+  // refers to are only emptied, and stay until clearAll.
+  void releaseRetired();
+
  private:
   void installUserConstants();
-  // Keeps a removed global's value object alive (emptied) so that a compiled user
-  // function still pointing at it reads an empty value rather than freed memory.
+  // Keeps a removed global's value object alive until releaseRetired, so that compiled
+  // statements still pointing at it never read freed memory.
   void retire(std::unique_ptr<values::Value> value);
 
   ConsoleLine console_;
