@@ -2,29 +2,10 @@
 // assignments, the op-assignments and grow-assignments, and `return`.
 #pragma once
 
+#include "engine/scratch_slot.h"
 #include "engine/statement.h"
 
 namespace zirbin::engine {
-
-// The statement's own scratch value, reused from one run to the next so that evaluating
-// into it allocates nothing in a loop. A run that finds it busy (a recursive user-function
-// call reaching the same statement) uses a fresh value of the call's own instead.
-class ScratchSlot {
- public:
-  explicit ScratchSlot(int typeCode);
-  ~ScratchSlot();
-  ScratchSlot(const ScratchSlot&) = delete;
-  ScratchSlot& operator=(const ScratchSlot&) = delete;
-
-  // Runs `use` with a scratch value of the slot's type.
-  template <class F>
-  void with(F&& use);
-
- private:
-  std::unique_ptr<Value> value_;
-  int typeCode_;
-  bool busy_ = false;
-};
 
 // x = rhs on a double target: the right side is evaluated, an int result converted, and
 // the target takes its elements, row count and flags. The target is not owned.

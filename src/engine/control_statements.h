@@ -2,6 +2,7 @@
 // kin), and break/continue.
 #pragma once
 
+#include "engine/scratch_slot.h"
 #include "engine/statement.h"
 
 namespace zirbin::engine {
@@ -9,13 +10,17 @@ namespace zirbin::engine {
 // A statement with a body; the expression is the condition or the loop's range.
 class WithStm : public Statement {
  public:
-  WithStm(EvaluatablePtr expression, int line, StatementPtr body)
-      : Statement(std::move(expression), line), body_(std::move(body)) {}
+  WithStm(EvaluatablePtr expression, int line, StatementPtr body);
   bool uses(const Value* value) const override;
   Statement* body() const { return body_.get(); }
 
  protected:
+  // Evaluates the condition and returns whether it holds; it must have exactly one element,
+  // else RuntimeError `message`.
+  bool condition(const char* message);
+
   StatementPtr body_;
+  ScratchSlot scratch_;  // for the expression's value
 };
 
 // if condition: body. The condition must have exactly one element.

@@ -6,6 +6,11 @@
 #include <vector>
 
 #include "engine/evaluatable.h"
+#include "engine/scratch_slot.h"
+
+namespace zirbin::values {
+class DoubleValue;
+}
 
 namespace zirbin::engine {
 
@@ -35,6 +40,7 @@ class IndexedElementSingle : public With2Evaluatable {
  private:
   Value* value_;
   int mode_;
+  ScratchSlot scratch_;  // the index's value
 };
 
 // v[i, j]: rows and columns (with masks, keys and named rows/columns).
@@ -47,9 +53,11 @@ class IndexedElementDouble : public With2Evaluatable {
   bool refersTo(const Value* value) const override;
 
  private:
-  const Value* keyedLookup(Value& workspace);
+  const Value* keyedLookup(const values::DoubleValue& keys, Value& workspace);
   const Value* namedLookup(const Value& rows, const Value& columns, Value& workspace);
   Value* value_;
+  ScratchSlot rowScratch_;
+  ScratchSlot columnScratch_;
 };
 
 // v[a:s:b] without building the index list. `step` may be null (step 1).
@@ -98,6 +106,7 @@ class ListItemElement : public With1Evaluatable {
  private:
   Value* list_;
   int resultType_;
+  ScratchSlot scratch_;
 };
 
 // a:b and a:s:b as a value (`step` may be null: 1). Integer sequences truncate start and

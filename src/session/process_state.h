@@ -15,6 +15,16 @@ class ConsoleOutput;
 // call after its body.
 inline bool keepRunning = true;
 
+// Why keepRunning was cleared last: `return` (ReturnStm), `break` (BreakStm) or `continue`
+// (ContinueStm). The innermost loop that sees keepRunning cleared with kBreak or kContinue
+// sets keepRunning again and ends or goes on; so break and continue cost no exception.
+enum class StopReason : char { kReturn, kBreak, kContinue };
+inline StopReason stopReason = StopReason::kReturn;
+
+// The debugger's stepping flag: set by "Step", cleared by "Cont" and by closing the
+// debugger. While set, blocks stop in the debugger after each statement.
+inline bool stepping = false;
+
 // Set by the command cycle before each command; while set, breakpoint statements stop.
 inline bool breakpointsActive = true;
 

@@ -1,0 +1,51 @@
+// The "at line" trace, the last displayed value and the console line helper.
+#include "engine/run_state.h"
+
+#include "session/console_output.h"
+#include "session/errors.h"
+#include "session/process_state.h"
+#include "values/value.h"
+
+namespace zirbin::engine {
+
+namespace {
+int lastLineReported = -1;  // -1: nothing reported yet
+}  // namespace
+
+void consoleLine(const std::string& text) {
+  if (session::console) session::console->print(text, true, session::kPrintText);
+}
+
+void reportLine(int n) {
+  if (n >= 1 && n != lastLineReported) consoleLine("at line " + std::to_string(n));
+  lastLineReported = n;
+}
+
+void resetReportedLine() { lastLineReported = -1; }
+
+LastResult::LastResult() {
+  for (int t = 0; t < 4; ++t) slots_[t] = values::newValue(t);
+}
+
+LastResult::~LastResult() = default;
+
+void LastResult::store(const Value& value) {
+  const int t = value.valueType();
+  if (t < 0 || t > 3) throw session::RuntimeError("something wrong: answer of unknown type");
+  if (&value != slots_[t].get()) slots_[t] = values::newValueCopy(value);
+  current_ = t;
+}
+
+Value& LastResult::slot(int typeCode) {
+  ZB_ASSERT(typeCode >= 0 && typeCode <= 3, "lastResult slot of a value type");
+  return *slots_[typeCode];
+}
+
+const Value& LastResult::current() const { return *slots_[current_]; }
+
+LastResult& lastResult() {
+  static LastResult result;
+  return result;
+}
+
+}  // namespace zirbin::engine
