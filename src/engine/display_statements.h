@@ -4,13 +4,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/control_statements.h"
 
 namespace zirbin::engine {
 
-// Runs the inner statement, stores the assigned value in lastResult and displays it under
-// the variable's name.
+// Runs the inner statement, stores the assigned value in lastResult and displays it; with
+// a name (the '?' marker) the value is shown under the name, with its closed-form hint.
 class AssignAndDisplayStm : public WithStm {
  public:
   AssignAndDisplayStm(StatementPtr inner, const Value* shown, std::string name);
