@@ -5,7 +5,10 @@
 #include <cmath>
 #include <cstdint>
 
+#include "builtins/registry.h"
+#include "session/console_output.h"
 #include "session/errors.h"
+#include "session/process_state.h"
 #include "values/value.h"
 
 namespace zirbin::session {
@@ -60,6 +63,9 @@ void fillNamedConstants() {
 }
 
 Workspace::Workspace(ConsoleLine console) : console_(std::move(console)) {
+  builtins_ = [](const std::string& name) {
+    return builtinRegistry().lookup(name) != builtins::BuiltinKind::None;
+  };
   fillNamedConstants();
   installUserConstants();
 }
@@ -67,7 +73,11 @@ Workspace::Workspace(ConsoleLine console) : console_(std::move(console)) {
 Workspace::~Workspace() { clearAll(false); }
 
 void Workspace::print(const std::string& text) const {
-  if (console_) console_(text);
+  if (console_) {
+    console_(text);
+  } else if (console) {
+    console->print(text, true, kPrintText);
+  }
 }
 
 void Workspace::installUserConstants() {

@@ -68,7 +68,8 @@ class FunctionTableHook {
   virtual bool refersTo(const values::Value* value) = 0;
 };
 
-// Hook to the built-in registry: returns true iff `name` is a built-in function.
+// Hook to the built-in registry: returns true iff `name` is a built-in function. The
+// process-wide registry is used unless another lookup is installed.
 using BuiltinLookup = std::function<bool(const std::string& name)>;
 
 // Hook to the function whose body is being compiled (its `UserFunc`), which owns the
@@ -90,7 +91,8 @@ using ConsoleLine = std::function<void(const std::string& text)>;
 class Workspace {
  public:
   // Builds an empty workspace, fills the named-constant table and installs "c", "G", "g".
-  // `console` receives the workspace's console lines (may be empty: lines are dropped).
+  // `console` receives the workspace's console lines (when empty they go to the running
+  // session's console).
   explicit Workspace(ConsoleLine console = {});
   // Does clearAll(false).
   ~Workspace();
