@@ -56,9 +56,10 @@ TEST(AssignStm, OpAssignBroadcastsAndChecksShapes) {
   } catch (session::OperatorCode c) {
     EXPECT_EQ(c, '/');
   }
-  OpAssignIntStm intPlus(literal(ints({1, 2})), 0, &s, '+');
+  OpAssignIntStm intPlus(literal(ints({1, 2}, 2)), 0, &s, '+');
   intPlus.exe();
   EXPECT_EQ(elements(s), (std::vector<double>{2, 2}));
+  EXPECT_EQ(s.nrow, 2);
 }
 
 TEST(GrowAssignDStm, AppendsColumnsAndRows) {

@@ -107,8 +107,8 @@ TEST_F(WorkspaceTest, GlobalIntDeclarationGivesEmptyDouble) {
 }
 
 TEST_F(WorkspaceTest, VariableShadowsConstantsAndFunctions) {
+  FakeTable table;  // outlives the workspace, whose destructor empties it
   Workspace ws(console.sink());
-  FakeTable table;
   table.functions = {"f"};
   ws.setFunctionTable(&table);
   EXPECT_EQ(ws.classify("f"), SymbolKind::kFunction);
@@ -226,8 +226,8 @@ TEST_F(WorkspaceTest, ClearResultsForUnknownBuiltinAndVariable) {
 }
 
 TEST_F(WorkspaceTest, ClearUserFunctionGoesThroughTheTable) {
+  FakeTable table;  // outlives the workspace, whose destructor empties it
   Workspace ws(console.sink());
-  FakeTable table;
   table.functions = {"f"};
   ws.setFunctionTable(&table);
   EXPECT_EQ(ws.clearSymbol("f", false), ClearResult::kCleared);
