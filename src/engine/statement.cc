@@ -3,6 +3,10 @@
 
 #include <algorithm>
 
+#include "engine/assign_statements.h"
+#include "engine/display_statements.h"
+#include "engine/indexing_elements.h"
+#include "engine/run_state.h"
 #include "session/errors.h"
 #include "session/process_state.h"
 #include "values/display.h"
@@ -12,29 +16,37 @@ namespace zirbin::engine {
 
 using session::RuntimeError;
 
-namespace {
-
-// A value of the class an expression of type `type` evaluates into. Lists and values of
-// run-time type are left to the statements that handle them.
-std::unique_ptr<Value> workspaceFor(int type) {
-  if (type > kUnknownType) throw RuntimeError("Zirbin bug!! EvalStm with unrecognized value type");
-  if (type == kUnknownType) throw RuntimeError("EvalStm: expression involving a list item");
-  return values::newValue(type);
-}
-
-}  // namespace
-
 void EvalStm::exe() {
-  std::unique_ptr<Value> workspace = workspaceFor(expression_->resultType());
+  const int type = expression_->resultType();
+  if (type == kUnknownType) {
+    if (expression_->nodeKind() != kListItemNode) {
+      throw RuntimeError("EvalStm: expression involving a list item");
+    }
+    static_cast<ListItemElement*>(expression_.get())->item();
+    return;
+  }
+  if (type > kUnknownType) throw RuntimeError("Zirbin bug!! EvalStm with unrecognized value type");
+  std::unique_ptr<Value> workspace = values::newValue(type);
   expression_->pValue(*workspace);
 }
 
 void EvalAndDisplayStm::exe() {
-  if (expression_->resultType() >= kUnknownType) {
-    throw RuntimeError("EvalAndDisplayStm::exe not yet handling this case");
+  const int type = expression_->resultType();
+  const Value* result;
+  if (type == kUnknownType) {
+    if (expression_->nodeKind() != kListItemNode) {
+      throw RuntimeError("EvalAndDisplayStm::exe not yet handling this case");
+    }
+    result = static_cast<ListItemElement*>(expression_.get())->item();
+    lastResult().store(*result);
+  } else {
+    if (type > kUnknownType) throw RuntimeError("EvalAndDisplayStm::exe not yet handling this case");
+    Value& slot = lastResult().slot(type);
+    result = expression_->pValue(slot);
+    if (result != &slot) slot.assignSame(*result);
+    lastResult().makeCurrent(type);
+    result = &slot;
   }
-  std::unique_ptr<Value> workspace = values::newValue(expression_->resultType());
-  const Value* result = expression_->pValue(*workspace);
   values::displayTo(output_, *result, false, true, marker_ == '?');
 }
 
@@ -44,9 +56,29 @@ bool WithBlock::uses(const Value* value) const {
 }
 
 void BlockStm::exe() {
-  for (const StatementPtr& statement : statements_) {
-    if (!session::keepRunning) return;
-    statement->exe();
+  const StatementPtr* running = nullptr;
+  try {
+    if (session::stepping) {
+      for (const StatementPtr& statement : statements_) {
+        if (!session::keepRunning) return;
+        running = &statement;
+        statement->exe();
+        if (session::stepping) {
+          const auto* assignment = dynamic_cast<const AssignStm*>(statement.get());
+          debugStop(statement->line(), assignment ? assignment->target() : nullptr, "");
+        }
+      }
+      return;
+    }
+    for (const StatementPtr& statement : statements_) {
+      if (!session::keepRunning) return;
+      running = &statement;
+      statement->exe();
+    }
+  } catch (...) {
+    // Each block an error leaves reports the line it was running, once per distinct line.
+    if (running) reportLine((*running)->line());
+    throw;
   }
 }
 
