@@ -138,6 +138,26 @@ EvaluatablePtr ExpressionCompiler::functionReference(const Token& token) {
       std::make_unique<engine::StringLiteralElement>(token.text));
 }
 
+// `end`: the extent of the value being indexed; outside an index a stray keyword.
+EvaluatablePtr ExpressionCompiler::endIndex() {
+  if (!index_) throw SyntaxError("stray 'end' keyword");
+  return std::make_unique<engine::EndIndexElement>(index_->value, index_->mode);
+}
+
+// property -> '<<' args: the rest of the expression is the argument list of the
+// built-in "property".
+EvaluatablePtr ExpressionCompiler::propertyCall(const TokenList& tokens, std::size_t first,
+                                                std::size_t end) {
+  Token arguments;
+  arguments.kind = kBracketToken;
+  arguments.code = ')';
+  arguments.children.assign(tokens.begin() + first, tokens.begin() + end);
+  if (workspace_.classify("property") != SymbolKind::kFunction) {
+    throw SyntaxError(unknownNameMessage("property"));
+  }
+  return makeCall("property", compileArguments(arguments));
+}
+
 // The call node of the built-in `name` for its kind, after the checks of its argument
 // count and types.
 EvaluatablePtr ExpressionCompiler::makeCall(const std::string& name,
@@ -281,9 +301,21 @@ EvaluatablePtr ExpressionCompiler::compileIndex(const Token& bracket, values::Va
     throw SyntaxError("list indexing with more than 1 index is not yet implemented");
   }
   std::vector<EvaluatablePtr> indices;
+  const IndexContext* outer = index_;
   for (const TokenList& piece : pieces) {
     if (piece.empty()) throw SyntaxError("stray comma or empty argument");
-    EvaluatablePtr index = piece.size() == 1 ? compileOperand(piece[0]) : compileExpression(piece);
+    const int mode = pieces.size() == 1 ? values::kAutoMode
+                                        : (indices.empty() ? values::kRowMode : values::kColumnMode);
+    const IndexContext context{value, mode};
+    index_ = &context;
+    EvaluatablePtr index;
+    try {
+      index = piece.size() == 1 ? compileOperand(piece[0]) : compileExpression(piece);
+    } catch (...) {
+      index_ = outer;
+      throw;
+    }
+    index_ = outer;
     const int type = index->resultType();
     if (type == engine::kDoubleType) {
       index = std::make_unique<engine::DoubleToIntElement>(std::move(index));

@@ -162,6 +162,11 @@ EvaluatablePtr ExpressionCompiler::compileExpression(const TokenList& tokens, st
         ++i;
         break;
       case kNameToken: {
+        if (token.text == "end") {
+          s.appendOperand(endIndex());
+          ++i;
+          break;
+        }
         const SymbolKind kind = workspace_.classify(token.text);
         if (kind == SymbolKind::kVariable) {
           i = compileVariable(tokens, i, end, s);
@@ -179,6 +184,11 @@ EvaluatablePtr ExpressionCompiler::compileExpression(const TokenList& tokens, st
       case kBackslashToken:
         s.appendOperand(functionReference(token));
         ++i;
+        break;
+      case kAssignOpToken:
+        if (token.code != opcode::kProperty || i != first) throw SyntaxError(kMalformed);
+        s.appendOperand(propertyCall(tokens, i + 1, end));
+        i = end;
         break;
       default:
         throw SyntaxError(kMalformed);
@@ -217,6 +227,7 @@ EvaluatablePtr ExpressionCompiler::compileOperand(const Token& token) {
       if (token.code == ':') return std::make_unique<engine::OpenSequenceElement>();
       throw SyntaxError("incorrectly placed comma or similar");
     case kNameToken: {
+      if (token.text == "end") return endIndex();
       const SymbolKind kind = workspace_.classify(token.text);
       if (kind == SymbolKind::kVariable) {
         return std::make_unique<engine::ValueElement>(workspace_.lookup().value);

@@ -74,13 +74,23 @@ class ExpressionCompiler {
                              Sequence& sequence);
   std::vector<EvaluatablePtr> compileArguments(const Token& bracket);
   EvaluatablePtr functionReference(const Token& token);
+  EvaluatablePtr propertyCall(const TokenList& tokens, std::size_t first, std::size_t end);
   EvaluatablePtr makeCall(const std::string& name, std::vector<EvaluatablePtr> arguments);
   EvaluatablePtr formComparisons(ExpressionItems items);
   EvaluatablePtr comparisonOf(ExpressionItems run);
   EvaluatablePtr rewriteDivisions(ExpressionItems items);
 
+  // The value being indexed and the mode of the index being compiled, for `end`; null
+  // outside an index.
+  struct IndexContext {
+    values::Value* value;
+    int mode;
+  };
+  EvaluatablePtr endIndex();
+
   session::Workspace& workspace_;
   builtins::BuiltinRegistry& registry_;
+  const IndexContext* index_ = nullptr;
 };
 
 // "unrecognised name {g 'z'" (or "misplaced keyword ..." for a keyword): the message for a

@@ -16,6 +16,17 @@ namespace zirbin::engine {
 
 using session::RuntimeError;
 
+EvalStm::EvalStm(EvaluatablePtr expression, int line) : Statement(std::move(expression), line) {}
+
+EvalStm::~EvalStm() = default;
+
+const Value* EvalStm::evaluate() {
+  if (!workspace_) workspace_ = values::newValue(expression_->resultType());
+  return expression_->pValue(*workspace_);
+}
+
+// The statement's workspace is made on the first run and reused, so that a loop body
+// evaluates without allocating.
 void EvalStm::exe() {
   const int type = expression_->resultType();
   if (type == kUnknownType) {
@@ -26,8 +37,7 @@ void EvalStm::exe() {
     return;
   }
   if (type > kUnknownType) throw RuntimeError("Zirbin bug!! EvalStm with unrecognized value type");
-  std::unique_ptr<Value> workspace = values::newValue(type);
-  expression_->pValue(*workspace);
+  evaluate();
 }
 
 void EvalAndDisplayStm::exe() {

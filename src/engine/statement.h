@@ -48,8 +48,16 @@ using StatementPtr = std::unique_ptr<Statement>;
 // REQUIRES: the expression is not null.
 class EvalStm : public Statement {
  public:
-  EvalStm(EvaluatablePtr expression, int line) : Statement(std::move(expression), line) {}
+  EvalStm(EvaluatablePtr expression, int line);
+  ~EvalStm() override;
   void exe() override;
+
+ private:
+  // Evaluates the expression into the statement's own workspace, made on the first run
+  // and reused by later ones (a loop body evaluates without allocating).
+  const Value* evaluate();
+
+  std::unique_ptr<Value> workspace_;
 };
 
 // Evaluates its expression and shows the value, without a name, in the console.
