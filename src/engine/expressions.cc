@@ -26,10 +26,47 @@ constexpr std::int64_t kOverflowBound = 1073741823;
 constexpr const char* kMixedWorkspaceBug =
     "!! Zirbin failure. Invoked with non-DOUBLE_VAL workspace. Please report this bug.";
 
-// Copies `source` into `dest` unless it is `dest` already.
+// Copies `source` into `dest` unless it is `dest` already. One element is copied in
+// place, the common case of scalar code.
 template <class V>
 void copyIfNotSelf(V& dest, const Value& source) {
-  if (&source != &dest) dest.assignSame(source);
+  if (&source == &dest) return;
+  if (dest.size == 1 && source.size == 1) {
+    dest.data[0] = static_cast<const V&>(source).data[0];
+    dest.nrow = source.nrow;
+    dest.flags = source.flags;
+    return;
+  }
+  dest.assignSame(source);
+}
+
+// target op= operand. Two single doubles under the four simple operators are combined
+// here, without the general kernel's shape checks; everything else goes to the kernel.
+template <class V>
+void applySimple(V& target, const V& operand, int code) {
+  if constexpr (std::is_same_v<V, DoubleValue>) {
+    if (target.size == 1 && operand.size == 1) {
+      double& a = target.data[0];
+      const double b = operand.data[0];
+      switch (code) {
+        case kPlus:
+          a += b;
+          return;
+        case kMinus:
+          a -= b;
+          return;
+        case kTimes:
+          a *= b;
+          return;
+        case kDivide:
+          a /= b;
+          return;
+        default:
+          break;
+      }
+    }
+  }
+  values::apply(target, operand, code);
 }
 
 // Element-wise and product-level operators of levels 0 to 2.
@@ -63,7 +100,7 @@ void arithmetic(V& target, const V& operand, int code) {
       return;
     default:
       if (subCode(code) <= 1 || code == kFloorDivide || code == kRemainder) {
-        values::apply(target, operand, code);
+        applySimple(target, operand, code);
         return;
       }
       throw '?';
@@ -172,7 +209,7 @@ void SimpleExpression::evaluate(V& result) {
     ++i;
     auto& t = static_cast<V&>(scratch(term_, resultType_));
     term(i, t);
-    values::apply(result, t, code);
+    applySimple(result, t, code);
   }
 }
 
@@ -185,7 +222,7 @@ void SimpleExpression::term(std::size_t& i, V& dest) {
     const int code = items_[i].code;
     ++i;
     Value& o = scratch(operand_, resultType_);
-    values::apply(dest, static_cast<const V&>(*items_[i].node->pValue(o)), code);
+    applySimple(dest, static_cast<const V&>(*items_[i].node->pValue(o)), code);
   }
 }
 
@@ -197,8 +234,9 @@ SimpleMixedTypeExpression::SimpleMixedTypeExpression(std::vector<ExpressionTerm>
 }
 
 const Value* SimpleMixedTypeExpression::pValue(Value& workspace) {
-  session::check(workspace.valueType() == kDoubleType, "SimpleMixedTypeExpression::pValue",
-                 kMixedWorkspaceBug);
+  if (workspace.valueType() != kDoubleType) {
+    session::checkFailed("SimpleMixedTypeExpression::pValue", kMixedWorkspaceBug);
+  }
   auto& result = static_cast<DoubleValue&>(workspace);
   std::size_t i = 0;
   term(i, result);
@@ -207,7 +245,7 @@ const Value* SimpleMixedTypeExpression::pValue(Value& workspace) {
     ++i;
     Value& t = scratch(term_, kDoubleType);
     term(i, t);
-    values::apply(result, static_cast<DoubleValue&>(t), code);
+    applySimple(result, static_cast<DoubleValue&>(t), code);
   }
   return &workspace;
 }
@@ -227,7 +265,7 @@ void SimpleMixedTypeExpression::term(std::size_t& i, Value& dest) {
     const int code = items_[i].code;
     ++i;
     const Value& o = operand(i, scratch(operand_, kDoubleType));
-    values::apply(d, static_cast<const DoubleValue&>(o), code);
+    applySimple(d, static_cast<const DoubleValue&>(o), code);
   }
 }
 
@@ -310,7 +348,7 @@ void GeneralExpression::combine(int code, int lvl, std::size_t& cursor, V& dest)
     throw RuntimeError("invalid operation in a complex-number expression");
   } else {
     if (code == kShortAnd || code == kShortOr) {
-      session::check(dest.size == 1, "logical operator", "non-scalar condition");
+      if (dest.size != 1) session::checkFailed("logical operator", "non-scalar condition");
       const bool left = scalarIsTrue(dest);
       if (left == (code == kShortOr)) {
         skipOperand(lvl, cursor);
@@ -318,12 +356,12 @@ void GeneralExpression::combine(int code, int lvl, std::size_t& cursor, V& dest)
         return;
       }
       const V& right = operand<V>(lvl, cursor);
-      session::check(right.size == 1, "logical operator", "non-scalar condition");
+      if (right.size != 1) session::checkFailed("logical operator", "non-scalar condition");
       dest.assignInt(scalarIsTrue(right) ? 1 : 0);
       return;
     }
     if (code == kQuery) {
-      session::check(dest.size == 1, "query", "non-scalar condition");
+      if (dest.size != 1) session::checkFailed("query", "non-scalar condition");
       if (scalarIsTrue(dest)) {
         evaluateLevel(lvl, cursor, dest);
         ++cursor;  // past the '::' item
@@ -354,8 +392,9 @@ const Value* GeneralComplexExpression::pValue(Value& workspace) {
 }
 
 const Value* GeneralMixedTypeExpression::pValue(Value& workspace) {
-  session::check(workspace.valueType() == kDoubleType, "GeneralMixedTypeExpression::pValue",
-                 kMixedWorkspaceBug);
+  if (workspace.valueType() != kDoubleType) {
+    session::checkFailed("GeneralMixedTypeExpression::pValue", kMixedWorkspaceBug);
+  }
   evaluateAll(static_cast<DoubleValue&>(workspace));
   return &workspace;
 }
