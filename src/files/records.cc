@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <bit>
 
 namespace zirbin::files {
@@ -86,7 +87,8 @@ std::optional<std::string> readName(RecordReader& in) {
   }
   std::string text(size, '\0');
   if (!in.readBytes(text.data(), size)) return std::nullopt;
-  text.resize(text.find('\0'));
+  // Up to the first zero byte; the last byte, which should be that zero, never counts.
+  text.resize(std::min<std::size_t>(text.find('\0'), static_cast<std::size_t>(length)));
   return text;
 }
 
