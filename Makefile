@@ -7,7 +7,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= 2
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-PACKAGES   := g++ cmake make libgsl-dev libopenblas-dev libgtest-dev librsvg2-bin
+PACKAGES   := g++ cmake make libgsl-dev libopenblas-dev libgtest-dev librsvg2-bin libcairo2-dev pkg-config fonts-liberation
 
 .PHONY: all deps configure build run test asan bench clean
 

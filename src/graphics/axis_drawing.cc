@@ -94,50 +94,64 @@ void drawTickLabels(Frame& frame, const AxisView& a, const std::vector<double>& 
   }
 }
 
-void drawAxis(Frame& frame, const AxisView& a) {
-  TickSpec& t = *a.ticks;
-  computeTicks(t, a.lo, a.hi);
-  std::vector<double> majors = valuesWithin(t.majorValues(), a.lo, a.hi);
+// The major ticks as one equally spaced run in the axis variable, when they are.
+struct MajorRun {
+  bool even;
+  double start;
+  double spacing;
+};
+
+MajorRun majorRun(const TickSpec& t) {
   bool factors = !t.linear && t.minorStep2 != 0;
-  // Major ticks as one equally spaced run in the axis variable.
-  double start = factors ? std::log(t.first) : (t.linear ? t.first : std::log(t.first));
-  double spacing = factors ? std::log(t.step) : t.step;
-  bool evenRun = t.linear || factors;
-  if (t.gridLevel > 0 && (a.mode & (kAxisTickMarks | kAxisGridOnly))) {
-    PlotStyle grid;
-    grid.colour = t.linear ? kLinearGridColour : kLogGridColour;
-    grid.width = 1;
-    if (evenRun) {
-      Raster run(t.count, spacing, a.vertical, false, start);
-      run.grid = true;
-      run.style = grid;
-      run.draw(frame);
-    } else {
-      drawLinesAt(frame, grid, a.vertical, true, 0, majors, t.linear);
-    }
+  if (t.linear) return {true, t.first, t.step};
+  if (factors) return {true, std::log(t.first), std::log(t.step)};
+  return {false, 0, 0};  // linear ticks on a logarithmic axis
+}
+
+void drawGrid(Frame& frame, const AxisView& a, const std::vector<double>& majors) {
+  const TickSpec& t = *a.ticks;
+  if (t.gridLevel <= 0 || !(a.mode & (kAxisTickMarks | kAxisGridOnly))) return;
+  PlotStyle grid;
+  grid.colour = t.linear ? kLinearGridColour : kLogGridColour;
+  grid.width = 1;
+  MajorRun m = majorRun(t);
+  if (m.even) {
+    Raster run(t.count, m.spacing, a.vertical, false, m.start);
+    run.grid = true;
+    run.style = grid;
+    run.draw(frame);
+  } else {
+    drawLinesAt(frame, grid, a.vertical, true, 0, majors, t.linear);
   }
-  if ((a.mode & kAxisZeroLine) && a.otherLinear && a.otherLo <= 0 && a.otherHi >= 0) {
-    PlotStyle zero;
-    zero.colour = kZeroLineColour;
-    zero.width = 1;
-    DrawSurface& s = frame.surface();
-    const PixelRect& r = frame.plotRect();
-    s.beginStyle(zero, false);
-    if (!a.vertical) {
-      int row = frame.mapY(0);
-      Point line[2] = {{r.left, row}, {r.right, row}};
-      s.polyline(line);
-    } else {
-      int column = frame.mapX(0);
-      Point line[2] = {{column, r.top}, {column, r.bottom}};
-      s.polyline(line);
-    }
-    s.endStyle();
+}
+
+// The line where the other axis is zero, along this axis.
+void drawZeroLine(Frame& frame, const AxisView& a) {
+  if (!(a.mode & kAxisZeroLine) || !a.otherLinear || a.otherLo > 0 || a.otherHi < 0) return;
+  PlotStyle zero;
+  zero.colour = kZeroLineColour;
+  zero.width = 1;
+  DrawSurface& s = frame.surface();
+  const PixelRect& r = frame.plotRect();
+  s.beginStyle(zero, false);
+  if (!a.vertical) {
+    int row = frame.mapY(0);
+    Point line[2] = {{r.left, row}, {r.right, row}};
+    s.polyline(line);
+  } else {
+    int column = frame.mapX(0);
+    Point line[2] = {{column, r.top}, {column, r.bottom}};
+    s.polyline(line);
   }
+  s.endStyle();
+}
+
+void drawTicks(Frame& frame, const AxisView& a, const std::vector<double>& majors) {
+  const TickSpec& t = *a.ticks;
   if (a.mode & kAxisTickMarks) {
-    if (evenRun) {
-      Raster run(t.count, spacing, a.vertical, false, start);
-      run.draw(frame);
+    MajorRun m = majorRun(t);
+    if (m.even) {
+      Raster(t.count, m.spacing, a.vertical, false, m.start).draw(frame);
     } else {
       drawLinesAt(frame, Raster(0, 0, a.vertical, false, 0).style, a.vertical, false,
                   kMajorTickLength, majors, t.linear);
@@ -169,14 +183,25 @@ void Raster::draw(Frame& frame) {
 }
 
 void AxisTicks::draw(Frame& frame) {
+  std::vector<AxisView> axes;
   if (xMode) {
-    drawAxis(frame, {false, xMode, frame.xmin(), frame.xmax(), frame.ymin(), frame.ymax(),
-                     frame.yLinear(), &frame.xTicks()});
+    axes.push_back({false, xMode, frame.xmin(), frame.xmax(), frame.ymin(), frame.ymax(),
+                    frame.yLinear(), &frame.xTicks()});
   }
   if (yMode) {
-    drawAxis(frame, {true, yMode, frame.ymin(), frame.ymax(), frame.xmin(), frame.xmax(),
-                     frame.xLinear(), &frame.yTicks()});
+    axes.push_back({true, yMode, frame.ymin(), frame.ymax(), frame.xmin(), frame.xmax(),
+                    frame.xLinear(), &frame.yTicks()});
   }
+  std::vector<std::vector<double>> majors;
+  for (const AxisView& a : axes) {
+    computeTicks(*a.ticks, a.lo, a.hi);
+    majors.push_back(valuesWithin(a.ticks->majorValues(), a.lo, a.hi));
+  }
+  // Both grids first, then the zero lines, then ticks and labels, so that no grid line
+  // covers a zero line.
+  for (size_t i = 0; i < axes.size(); ++i) drawGrid(frame, axes[i], majors[i]);
+  for (const AxisView& a : axes) drawZeroLine(frame, a);
+  for (size_t i = 0; i < axes.size(); ++i) drawTicks(frame, axes[i], majors[i]);
 }
 
 }  // namespace zirbin::graphics

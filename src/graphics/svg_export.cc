@@ -1,8 +1,11 @@
 // Writing a figure as an SVG document.
 #include "graphics/svg_export.h"
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 
+#include "graphics/png_surface.h"
 #include "graphics/svg_surface.h"
 #include "session/errors.h"
 
@@ -22,6 +25,17 @@ void printFigureSvg(Figure& figure, const std::string& path) {
   writeFigureSvg(figure, file);
   file.flush();
   if (!file) throw session::RuntimeError("writing to figure file failed");
+}
+
+void printFigure(Figure& figure, const std::string& path) {
+  std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+  std::transform(tail.begin(), tail.end(), tail.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (tail == ".png") {
+    printFigurePng(figure, path);
+  } else {
+    printFigureSvg(figure, path);
+  }
 }
 
 }  // namespace zirbin::graphics

@@ -1,4 +1,4 @@
-// Writing a whole figure as an SVG document (the `print` built-in).
+// Writing a whole figure as an SVG document, or as a PNG image (the `print` built-in).
 #pragma once
 
 #include <ostream>
@@ -15,5 +15,8 @@ void writeFigureSvg(Figure& figure, std::ostream& out);
 // Writes the figure to the file at `path` (already completed by the caller).
 // Failures: "cannot open " + path (for "print"), "writing to figure file failed".
 void printFigureSvg(Figure& figure, const std::string& path);
+
+// `print`: a PNG image (png_surface.h) when the path ends in ".png" in any case, else SVG.
+void printFigure(Figure& figure, const std::string& path);
 
 }  // namespace zirbin::graphics
