@@ -399,10 +399,12 @@ EvaluatablePtr ExpressionCompiler::finishExpression(ExpressionItems items) {
   int type = engine::kIntType;
   bool simple = true;
   bool constant = true;
-  bool widens = false;  // an int sequence with '/' or '^' is computed in doubles
+  // An int sequence with '/' or '^' is computed in doubles; so is one with '^^', whose
+  // matrix power exists for doubles only (integers would refuse it with '?').
+  bool widens = false;
   for (const ExpressionItem& item : items) {
     type = std::max(type, item.node->resultType());
-    if (item.op == '/' || item.op == '^') widens = true;
+    if (item.op == '/' || item.op == '^' || item.op == opcode::kMatrixPower) widens = true;
     constant = constant && isConstant(*item.node);
   }
   if (type == engine::kListType) {

@@ -167,6 +167,12 @@ TEST_F(ExpressionCompilerTest, ConstantsAreFoldedWithTheirType) {
   EXPECT_EQ(eval("1/2")->getDouble(), 0.5);
 }
 
+TEST_F(ExpressionCompilerTest, IntegerMatrixPowerIsComputedInDoublesFixed) {
+  auto p = eval("[1 2; 3 4]^^2");
+  EXPECT_EQ(p->valueType(), values::DOUBLE_VAL);
+  EXPECT_EQ(static_cast<const DoubleValue&>(*p).data[0], 7);
+}
+
 TEST_F(ExpressionCompilerTest, JuxtapositionMultiplies) {
   declare("x", 3);
   EXPECT_EQ(number("2x"), 6);
