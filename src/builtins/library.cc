@@ -1,12 +1,29 @@
 // Fills the built-in registry from the family tables, and owns the process-wide registry.
 #include "builtins/library.h"
 
+#include "builtins/families.h"
 #include "session/process_state.h"
 
 namespace zirbin::builtins {
 
 void registerAll(BuiltinRegistry& registry) {
-  (void)registry;
+  registerElementFunctions(registry);
+  registerShapeQueries(registry);
+  registerArrayBuilders(registry);
+  registerReductions(registry);
+  registerStatistics(registry);
+  registerRunningSums(registry);
+  registerSorting(registry);
+  registerSets(registry);
+  registerPermutations(registry);
+  registerLists(registry);
+  registerStacks(registry);
+  registerStrings(registry);
+  registerKeys(registry);
+  registerBits(registry);
+  registerRandom(registry);
+  registerTiming(registry);
+  registerSessionBuiltins(registry);
 }
 
 }  // namespace zirbin::builtins

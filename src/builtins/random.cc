@@ -1,0 +1,123 @@
+// Random numbers: rand, rnd, randexp, irand, randseed and shuffle, all drawn from the C
+// library's rand (0 to 32767).
+#include <algorithm>
+#include <cmath>
+
+#include "builtins/families.h"
+#include "builtins/routine_support.h"
+
+namespace zirbin::builtins {
+
+namespace {
+
+using session::checkFailed;
+
+// The generator of the reference platform's C library: state * 214013 + 2531011, giving
+// bits 16 to 30 of the state.
+constexpr uint32_t kRandMultiplier = 214013;
+constexpr uint32_t kRandIncrement = 2531011;
+uint32_t randState = 1;
+
+double uniform() { return cRand() / static_cast<double>(kRandMax); }
+
+// The rows and columns that a shape argument (rows, columns) gives; "negative n" for
+// negative rows or fewer than one column.
+void checkShape(double rows, double cols) {
+  if (!(rows >= 0) || !(cols >= 1)) checkFailed("math function", "negative n");
+}
+
+// rand(n): a 1 x n row; rand(r, c): an r x c matrix; rand([]): empty. Every element is
+// rand()/32767, so 0 and 1 are both possible.
+void rand(Value& argument, Value& result) {
+  std::vector<double> shape = doublesOf(argument);
+  if (shape.size() >= 3) checkFailed("math function", "too many arguments");
+  if (shape.empty()) {
+    result.clear();
+    result.flags = 0;
+    return;
+  }
+  double rows = shape.size() == 2 ? shape[0] : 1;
+  double cols = shape.back();
+  checkShape(rows, cols);
+  double* out = shapeDoubles(result, clampDimension(rows), clampDimension(cols));
+  for (int i = 0; i < result.size; ++i) out[i] = uniform();
+}
+
+double rnd() { return uniform(); }
+
+// randexp(m): one number; randexp(m, n): a 1 x n row; randexp(m, r, c): an r x c matrix;
+// exponentially distributed with rate m (mean 1/m): -ln(u)/m with u as rand gives it.
+void randexp(Value& argument, Value& result) {
+  std::vector<double> p = doublesOf(argument);
+  if (p.size() >= 4) checkFailed("math function", "too many arguments");
+  if (p.empty()) {
+    result.clear();
+    result.flags = 0;
+    return;
+  }
+  double rate = p[0];
+  double rows = p.size() == 3 ? p[1] : 1;
+  double cols = p.size() >= 2 ? p.back() : 1;
+  checkShape(rows, cols);
+  double* out = shapeDoubles(result, clampDimension(rows), clampDimension(cols));
+  for (int i = 0; i < result.size; ++i) out[i] = -std::log(uniform()) / rate;
+}
+
+// irand(n): shaped like n, every element rand() mod that element of n (irand([6 6 6])
+// throws three dice, each 0 to 5).
+void irand(Value& argument, Value& result) {
+  std::vector<double> n = doublesOf(argument);
+  for (double x : n) {
+    if (!(x > 0)) checkFailed("irand", "n <= 0");
+  }
+  int* out = shapeInts(result, argument.nrow, argument.ncol());
+  for (size_t i = 0; i < n.size(); ++i) {
+    out[i] = static_cast<int>(cRand() % static_cast<int64_t>(std::min(n[i], 2147483647.0)));
+  }
+}
+
+int randseed(int seed) {
+  cSrand(static_cast<unsigned>(seed));
+  return seed;
+}
+
+// A random whole number in 0 .. n-1 for any n up to 2^30, from two draws of rand.
+int64_t randomBelow(int64_t n) {
+  int64_t r = static_cast<int64_t>(cRand()) * (kRandMax + 1) + cRand();
+  return r % n;
+}
+
+// shuffle(v): a copy of the vector v in random order (Fisher-Yates).
+void shuffle(Value& argument, Value& result) {
+  if (!argument.isVector()) throw session::RuntimeError("incorrect value type for shuffle");
+  std::vector<double> a = doublesOf(argument);
+  for (int64_t i = static_cast<int64_t>(a.size()) - 1; i > 0; --i) {
+    std::swap(a[i], a[randomBelow(i + 1)]);
+  }
+  double* out = shapeDoubles(result, argument.nrow, argument.ncol(), argument.flags);
+  std::copy(a.begin(), a.end(), out);
+}
+
+constexpr BuiltinKind kValue = BuiltinKind::ValueToValue;
+
+constexpr BuiltinEntry kEntries[] = {
+    {"rand", kValue, kDoubleResult, rand},
+    {"randexp", kValue, kDoubleResult, randexp},
+    {"shuffle", kValue, kDoubleResult, shuffle},
+    {"irand", kValue, kIntResult, irand},
+    {"rnd", BuiltinKind::NoArgScalar, kDoubleResult, rnd},
+    {"randseed", BuiltinKind::ElementWise, kIntResult, randseed},
+};
+
+}  // namespace
+
+int cRand() {
+  randState = randState * kRandMultiplier + kRandIncrement;
+  return static_cast<int>((randState >> 16) & kRandMax);
+}
+
+void cSrand(unsigned seed) { randState = seed; }
+
+void registerRandom(BuiltinRegistry& registry) { registry.add(kEntries); }
+
+}  // namespace zirbin::builtins
