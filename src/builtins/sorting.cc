@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "builtins/families.h"
+#include "builtins/radix_sort.h"
 #include "builtins/routine_support.h"
 
 namespace zirbin::builtins {
@@ -18,20 +19,8 @@ using session::checkFailed;
 // once NaNs occur, and std::sort may then run off the array).
 bool ascending(double a, double b) { return a < b || (b != b && a == a); }
 
-// Sorts ascending in place, NaNs last.
-void sortDoubles(double* begin, double* end) {
-  double* firstNaN = std::partition(begin, end, [](double x) { return x == x; });
-  std::sort(begin, firstNaN);
-}
-
 void sortElements(Value& v) {
-  withMutableNumbers(v, [](auto* data, int n) {
-    if constexpr (std::is_same_v<decltype(data), double*>) {
-      sortDoubles(data, data + n);
-    } else {
-      std::sort(data, data + n);
-    }
-  });
+  withMutableNumbers(v, [](auto* data, int n) { sortAscending(data, data + n); });
 }
 
 // Stable order of positions (0-based) that puts `keys` in ascending order.
@@ -131,7 +120,7 @@ void sortrows(Value& argument, Value& result) {
 void unique(Value& argument, Value& result) {
   std::vector<double> a = doublesOf(argument);
   bool column = argument.nrow > 1 && argument.nrow == argument.size;
-  sortDoubles(a.data(), a.data() + a.size());
+  sortAscending(a.data(), a.data() + a.size());
   auto last = std::unique(a.begin(), a.end());
   int64_t n = last - a.begin();
   double* out = column ? shapeDoubles(result, n, 1) : shapeDoubles(result, 1, n);
