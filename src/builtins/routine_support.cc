@@ -1,6 +1,7 @@
 // Helpers shared by the built-in family files.
 #include "builtins/routine_support.h"
 
+#include "engine/run_state.h"
 #include "session/console_output.h"
 #include "session/process_state.h"
 
@@ -36,6 +37,12 @@ int* shapeInts(Value& result, int64_t rows, int64_t cols, int flags) {
 
 void copyUnlessSame(const Value& source, Value& dest) {
   if (&source != &dest) dest.assign(source);
+}
+
+Value* storeAsLastResult(const Value& value) {
+  engine::LastResult& last = engine::lastResult();
+  last.store(value);
+  return &last.slot(value.valueType());
 }
 
 void consoleLine(const std::string& markup) {

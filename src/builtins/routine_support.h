@@ -84,6 +84,10 @@ inline constexpr int kRandMax = 32767;
 int cRand();
 void cSrand(unsigned seed);
 
+// Stores `value` as the last displayed value (what `ans` gives) and returns that copy,
+// for the value functions that answer this way (today, oclock, exepath).
+Value* storeAsLastResult(const Value& value);
+
 // Writes one line of markup to the session console (dropped when there is none).
 void consoleLine(const std::string& markup);
 

@@ -1,13 +1,19 @@
-// The built-ins that talk to the session: disp, error, assert, set, the constants true,
-// false, on, off and pi, `end` outside an index, and rat (continued fractions).
+// The built-ins that talk to the session: disp, error, assert, set, ans, exepath, the
+// constants true, false, on, off and pi, `end` outside an index, and rat (continued
+// fractions).
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <numbers>
 
 #include "builtins/families.h"
 #include "builtins/routine_support.h"
 #include "builtins/session_settings.h"
+#include "engine/run_state.h"
+#include "files/state_dir.h"
 #include "session/console_output.h"
 #include "session/process_state.h"
 #include "values/display.h"
@@ -219,6 +225,27 @@ Value* booleanValue(bool truth) {
 Value* trueValue(int) { return booleanValue(true); }
 Value* falseValue(int) { return booleanValue(false); }
 
+// ans: the last displayed value.
+Value* ans(int) { return const_cast<Value*>(&engine::lastResult().current()); }
+
+// The working directory of the process ("" when it cannot be read).
+std::string workingDirectory() {
+  std::vector<char> buffer(256);
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return "";
+    buffer.resize(buffer.size() * 2);
+  }
+  return buffer.data();
+}
+
+// exepath(0): the working directory; exepath(n) for any other n: the program directory.
+// Like today and oclock it becomes the last displayed value.
+Value* exepath(int which) {
+  IntValue path;
+  path.assignString(which == 0 ? workingDirectory() : files::programDirectory());
+  return storeAsLastResult(path);
+}
+
 double on() { return 1; }
 double off() { return 0; }
 double pi() { return std::numbers::pi; }
@@ -235,6 +262,8 @@ constexpr BuiltinEntry kEntries[] = {
     {"set", kGeneral, kDoubleResult, set, 0, 2},
     {"error", BuiltinKind::TwoArg, kDoubleResult, error},
     {"rat", BuiltinKind::ValueToValue, kIntResult, rat},
+    {"ans", BuiltinKind::ValueFunc, kDoubleResult, ans},
+    {"exepath", BuiltinKind::ValueFunc, kIntResult, exepath},
     {"true", BuiltinKind::ValueFunc, kIntResult, trueValue},
     {"false", BuiltinKind::ValueFunc, kIntResult, falseValue},
     {"on", kNoArg, kDoubleResult, on},

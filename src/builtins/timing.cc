@@ -1,6 +1,8 @@
-// Timing: tic, toc and Toc (milliseconds and seconds since the last tic), and the waiting
-// built-ins pause and wait.
+// Timing: tic, toc and Toc (milliseconds and seconds since the last tic), the waiting
+// built-ins pause and wait, and the local date and time of day (today, oclock).
 #include <chrono>
+#include <cstdio>
+#include <ctime>
 #include <thread>
 
 #include "builtins/families.h"
@@ -42,6 +44,39 @@ int wait(int period) {
   return period;
 }
 
+std::tm localNow() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return local;
+}
+
+// today: the local date as 15 characters, "Tue Dec  8 2026": the first 11 characters of
+// asctime's text (weekday, month, day right-aligned in two places) and the year.
+Value* today(int) {
+  static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  std::tm local = localNow();
+  char text[32];
+  std::snprintf(text, sizeof text, "%s %s%3d %d", kDays[local.tm_wday], kMonths[local.tm_mon],
+                local.tm_mday, local.tm_year + 1900);
+  IntValue date;
+  date.assignString(text);
+  return storeAsLastResult(date);
+}
+
+// oclock: the local time of day as [hours, minutes, seconds].
+Value* oclock(int) {
+  std::tm local = localNow();
+  IntValue time;
+  int* out = shapeInts(time, 1, 3);
+  out[0] = local.tm_hour;
+  out[1] = local.tm_min;
+  out[2] = local.tm_sec;
+  return storeAsLastResult(time);
+}
+
 constexpr BuiltinKind kNoArg = BuiltinKind::NoArgScalar;
 
 constexpr BuiltinEntry kEntries[] = {
@@ -50,6 +85,8 @@ constexpr BuiltinEntry kEntries[] = {
     {"Toc", kNoArg, kDoubleResult, tocSeconds},
     {"pause", BuiltinKind::ElementWise, kIntResult, pause},
     {"wait", BuiltinKind::ElementWise, kIntResult, wait},
+    {"today", BuiltinKind::ValueFunc, kIntResult, today},
+    {"oclock", BuiltinKind::ValueFunc, kIntResult, oclock},
 };
 
 }  // namespace

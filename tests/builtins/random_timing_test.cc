@@ -99,3 +99,34 @@ TEST(Timing, WaitKeepsARhythmAfterTic) {
 
 }  // namespace
 }  // namespace zirbin::builtins::testing
+
+namespace zirbin::builtins::testing {
+namespace {
+
+TEST(Clock, TodayIsFifteenCharactersAndBecomesTheLastResult) {
+  Value* date = valueFunc("today", 0);
+  std::string s = date->toString();
+  ASSERT_EQ(s.size(), 15u) << s;
+  EXPECT_TRUE(date->isChar());
+  EXPECT_EQ(s[3], ' ');
+  EXPECT_EQ(s[10], ' ');
+  EXPECT_EQ(valueFunc("ans", 0)->toString(), s);
+}
+
+TEST(Clock, OclockIsHoursMinutesSeconds) {
+  std::vector<double> t = elements(*valueFunc("oclock", 0));
+  ASSERT_EQ(t.size(), 3u);
+  EXPECT_LT(t[0], 24);
+  EXPECT_LT(t[1], 60);
+  EXPECT_LE(t[2], 60);
+}
+
+TEST(Clock, ExepathGivesTheWorkingOrTheProgramDirectory) {
+  std::string cwd = valueFunc("exepath", 0)->toString();
+  EXPECT_FALSE(cwd.empty());
+  EXPECT_EQ(cwd.front(), '/');
+  EXPECT_FALSE(valueFunc("exepath", 1)->toString().empty());
+}
+
+}  // namespace
+}  // namespace zirbin::builtins::testing
