@@ -180,12 +180,12 @@ std::string itemText(const Value& v) {
   return text;
 }
 
-// join(list, separator): the items' texts joined with the separator (one blank when the
-// call gives none, so that join undoes split); an empty item gives an empty text. A value
-// that is not a list gives its own text.
+// join(list, separator): the items' texts joined with the separator (none when the call
+// gives none); an empty item gives an empty text. A value that is not a list gives its
+// own text.
 void join(BuiltinArgs& args, Value& result, std::span<Value* const> extra) {
   checkOutputs(args, extra, 1);
-  std::string separator = args.count() == 2 ? args.text(1) : " ";
+  std::string separator = args.count() == 2 ? args.text(1) : "";
   const Value& v = args.value(0);
   std::string text;
   if (v.valueType() != values::LIST_VAL) {

@@ -84,10 +84,12 @@ TEST(Strings, SplitSeparatorsAreSingleCharacters) {
             "only single-character delimiter allowed");
 }
 
-TEST(Strings, JoinUndoesSplit) {
+TEST(Strings, JoinWithASeparatorUndoesSplit) {
   IntValue s = text("one two three");
   auto l = general("split", {&s});
-  EXPECT_EQ(general("join", {l.get()})->toString(), "one two three");
+  EXPECT_EQ(general("join", {l.get()})->toString(), "onetwothree");
+  IntValue blank = text(" ");
+  EXPECT_EQ(general("join", {l.get(), &blank})->toString(), "one two three");
   IntValue dash = text("-");
   auto joined = general("join", {l.get(), &dash});
   EXPECT_EQ(joined->toString(), "one-two-three");
