@@ -14,6 +14,7 @@
 #include "builtins/session_settings.h"
 #include "engine/run_state.h"
 #include "files/state_dir.h"
+#include "graphics/colour_table.h"
 #include "session/console_output.h"
 #include "session/process_state.h"
 #include "values/display.h"
@@ -100,18 +101,19 @@ void setColour(BuiltinArgs& args, const std::string& name, Value& result) {
   if (name.size() <= 4) throw RuntimeError("format should be 'RGB u'");
   // The letter is taken as typed: the colour table tells upper- and lower-case apart.
   unsigned char letter = static_cast<unsigned char>(name[4]);
-  Rgb colour{10, 10, 10};
+  graphics::Rgb colour = graphics::rgb(10, 10, 10);
   if (args.count() == 2) {
     std::vector<double> rgb = doublesOf(args.value(1));
     if (rgb.size() != 3) throw RuntimeError("RGB code should have three numbers");
-    auto channel = [](double x) { return ((values::truncateToInt(x) % 256) + 256) % 256; };
-    colour = {channel(rgb[0]), channel(rgb[1]), channel(rgb[2])};
+    // Truncated, then taken modulo 256 (the low byte of each channel).
+    auto channel = [](double x) { return values::truncateToInt(x) & 0xff; };
+    colour = graphics::rgb(channel(rgb[0]), channel(rgb[1]), channel(rgb[2]));
     result.assign(args.value(1));
   } else {
     double* out = shapeDoubles(result, 1, 3);
     out[0] = out[1] = out[2] = 10;
   }
-  if (letter < 128 && std::isalpha(letter)) sessionSettings().letterColours[letter] = colour;
+  if (letter < 128 && std::isalpha(letter)) graphics::colourTable().set(static_cast<char>(letter), colour);
 }
 
 // set(name, value): changes a session setting; set() lists the names.
@@ -129,10 +131,10 @@ void set(BuiltinArgs& args, Value& result, std::span<Value* const> extra) {
     settings.airyMode = args.count() == 2 ? settingNumber(args) : 1e-09;
     result.assignDouble(settings.airyMode);
   } else if (name == "text") {
-    settings.textRedraw = args.count() == 2 ? static_cast<int>(settingNumber(args)) != 0 : true;
+    session::textRedraw = args.count() == 2 ? static_cast<int>(settingNumber(args)) != 0 : true;
     // The result is the switch as a truth value (a double here: General built-ins of
     // double result deliver doubles).
-    result.assignDouble(settings.textRedraw ? 1 : 0);
+    result.assignDouble(session::textRedraw ? 1 : 0);
     result.flags = values::JMAT_BOOL;
   } else if (name.compare(0, 3, "rgb") == 0) {
     setColour(args, typed, result);

@@ -3,6 +3,7 @@
 
 #include "builtin_call.h"
 #include "builtins/session_settings.h"
+#include "graphics/colour_table.h"
 #include "gui/console_buffer.h"
 
 namespace zirbin::builtins::testing {
@@ -81,21 +82,23 @@ TEST_F(SessionBuiltins, SetListsAndChangesSettings) {
   IntValue textName = text("text");
   DoubleValue zero(0);
   auto off = general("set", {&textName, &zero});
-  EXPECT_FALSE(sessionSettings().textRedraw);
+  EXPECT_FALSE(session::textRedraw);
   EXPECT_TRUE(off->isBoolean());
   general("set", {&textName});
-  EXPECT_TRUE(sessionSettings().textRedraw);
+  EXPECT_TRUE(session::textRedraw);
 }
 
 TEST_F(SessionBuiltins, SetColoursOfLetters) {
   IntValue name = text("RGB q");
   DoubleValue colour = row({300, 20, -1});
   general("set", {&name, &colour});
-  ASSERT_TRUE(sessionSettings().letterColours['q']);
-  EXPECT_EQ(sessionSettings().letterColours['q']->red, 44);
-  EXPECT_EQ(sessionSettings().letterColours['q']->blue, 255);
+  graphics::Rgb stored = 0;
+  ASSERT_TRUE(graphics::colourTable().find('q', &stored));
+  EXPECT_EQ(graphics::redOf(stored), 44);
+  EXPECT_EQ(graphics::greenOf(stored), 20);
+  EXPECT_EQ(graphics::blueOf(stored), 255);
   general("set", {&name});
-  EXPECT_EQ(sessionSettings().letterColours['q']->green, 10);
+  EXPECT_EQ(graphics::colourTable().colourOf('q'), graphics::rgb(10, 10, 10));
 }
 
 TEST_F(SessionBuiltins, SetMessages) {
