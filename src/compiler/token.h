@@ -1,6 +1,6 @@
-// Tokens as the lexer hands them to the compilers: kinds, the lexer's operator codes,
-// the word operators, and the translation of operator codes into the internal codes whose
-// eighth is the precedence level.
+// Tokens as the lexer hands them to the compilers: kinds, the lexer's operator codes and
+// the word operators. The internal codes of the expression nodes are in
+// engine/operator_codes.h.
 #pragma once
 
 #include <string>
@@ -126,34 +126,5 @@ inline constexpr WordOperator kWordOperators[] = {
     {"and", '&'},               {"And", opcode::kShortAnd}, {"or", '|'},
     {"Or", opcode::kShortOr},   {"bitand", opcode::kBitAnd}, {"bitor", opcode::kBitOr},
 };
-
-// Internal operator codes of the expression nodes: level = code / 8, lower binds tighter.
-inline constexpr int kEndOfExpressionCode = 88;
-constexpr int operatorLevel(int internalCode) { return internalCode / 8; }
-
-struct OperatorTranslation {
-  char tokenCode;
-  int internalCode;
-};
-inline constexpr OperatorTranslation kOperatorTranslations[] = {
-    {'^', 0},  {'R', 3},  {'*', 8},  {'/', 9},  {'.', 10}, {'@', 11}, {'v', 12}, {'_', 13},
-    {'+', 16}, {'-', 17}, {'u', 18}, {'p', 19}, {'m', 20}, {'a', 24}, {'r', 32}, {'X', 33},
-    {'<', 40}, {'L', 41}, {'E', 42}, {'I', 43}, {'N', 44}, {'G', 45}, {'>', 46}, {'A', 48},
-    {'&', 49}, {'O', 56}, {'|', 57}, {'x', 58}, {',', 64}, {';', 72}, {'?', 80}, {'W', 81},
-};
-
-// Returns the internal code for a lexer operator code, kEndOfExpressionCode for 0 (the end
-// of an expression), and -1 for a code without an entry (">>" 'o' and "??" 'Q').
-constexpr int internalOperatorCode(char tokenCode) {
-  if (tokenCode == 0) return kEndOfExpressionCode;
-  for (const OperatorTranslation& t : kOperatorTranslations) {
-    if (t.tokenCode == tokenCode) return t.internalCode;
-  }
-  return -1;
-}
-
-// The character an operator-code error names for internal codes 0 to 18; the codes above
-// 18 name their own token character.
-inline constexpr std::string_view kOperatorErrorCharacters = "^1234567*/012_45+-u";
 
 }  // namespace zirbin::compiler

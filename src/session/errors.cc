@@ -12,6 +12,10 @@ std::string operatorCodeText(OperatorCode code) {
     case ']': return "value requested from an empty array";
     case 'R': return "invalid matrix power";
     case '=': return "incompatible lhs, rhs in assignment";
+    // Input and `use` failures that have no text of their own elsewhere.
+    case 'e': return "input ended before the statement was complete";
+    case 'f': return "script file not found (use)";
+    case 'n': return "script file could not be opened (use)";
     default: return std::string("incompatible objects at operator ") + code;
   }
 }

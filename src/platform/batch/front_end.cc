@@ -1,0 +1,160 @@
+// The stream front end's run: start-up, -e lines, the start-up script, standard input,
+// and the console lines on standard output.
+#include "platform/batch/front_end.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "builtins/registry.h"
+#include "files/state_dir.h"
+#include "gui/command_history.h"
+#include "gui/console_buffer.h"
+#include "session/host.h"
+#include "session/interpreter_session.h"
+#include "session/process_state.h"
+
+namespace zirbin::platform {
+
+namespace {
+
+// A host without windows: lines for `getline` come from standard input, shown on the
+// console as the console shows a line read from its editor.
+class StreamHost : public session::HeadlessHost {
+ public:
+  explicit StreamHost(session::ConsoleOutput& console) : console_(console) {}
+  std::optional<std::string> readLine(const std::string& prompt) override {
+    console_.print(prompt, false, session::kPrintText);
+    std::string line;
+    if (!std::getline(std::cin, line)) return std::nullopt;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    console_.print(line, false, session::kPrintLines);
+    console_.newLine();
+    return line;
+  }
+
+ private:
+  session::ConsoleOutput& console_;
+};
+
+// Writes console lines to standard output as they complete.
+class LineWriter {
+ public:
+  LineWriter(const FrontEndOptions& options, const StreamStyle& style)
+      : options_(options), style_(style) {}
+  void write(const std::string& line) {
+    std::string text = options_.markup  ? line
+                       : style_.colours ? gui::ansiText(line, style_.colours)
+                                        : gui::plainText(line);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
+  }
+
+ private:
+  const FrontEndOptions& options_;
+  const StreamStyle& style_;
+};
+
+// The directory part and the `use` text of a start-up script. The path is made absolute
+// first, because restoring the saved state may change the working directory.
+struct ScriptStart {
+  std::string directory;
+  std::string useText;
+};
+ScriptStart scriptStart(const std::string& script) {
+  std::error_code error;
+  std::string path = std::filesystem::absolute(script, error).lexically_normal().string();
+  if (error) path = script;
+  char quote = path.find('"') == std::string::npos ? '"' : '\'';
+  ScriptStart start;
+  start.directory = path.substr(0, path.find_last_of('/'));
+  if (start.directory.empty()) start.directory = "/";
+  start.useText = "use " + std::string(1, quote) + path + quote + "\r";
+  return start;
+}
+
+class Run {
+ public:
+  Run(const FrontEndOptions& options, const StreamStyle& style)
+      : options_(options), style_(style), writer_(options, style), host_(console_) {
+    console_.onLineCompleted = [this](const std::string& line) { writer_.write(line); };
+  }
+
+  int run() {
+    std::optional<ScriptStart> script;
+    if (options_.script) script = scriptStart(*options_.script);
+    {
+      session::InterpreterSession session(host_, console_, false);
+      gui::loadHistory(history_, files::stateFilePath(files::kHistoryFileName));
+      for (const std::string& line : options_.lines) typed(session, line, false);
+      if (script) startScript(session, *script);
+      readStandardInput(session);
+      errors_ = session.errorCount();
+      gui::saveHistory(history_, files::stateFilePath(files::kHistoryFileName));
+    }
+    if (!console_.currentLine().empty()) writer_.write(console_.currentLine());
+    std::fflush(stdout);
+    return errors_ > 0 ? 1 : 0;
+  }
+
+ private:
+  // Submits one typed line, echoed as the console echoes it when asked.
+  void typed(session::InterpreterSession& session, const std::string& line, bool fromTerminal) {
+    history_.add(line);
+    if (options_.echo || style_.showPrompt) {
+      // The terminal shows the typed line already; the echo takes its place.
+      if (fromTerminal && style_.rewriteEcho) std::fputs("\x1b[1A\r\x1b[2K", stdout);
+      console_.echo(session.prompt(), line);
+    }
+    session.submitInput(line, session::kTypedMode);
+    std::fflush(stdout);
+  }
+
+  // A typed `cd` to the script's directory where a built-in can run it, else the change of
+  // directory itself; then `use` of the script as a pasted command.
+  void startScript(session::InterpreterSession& session, const ScriptStart& script) {
+    if (session::builtinRegistry().lookup("cd") != builtins::BuiltinKind::None) {
+      typed(session, "cd \"" + script.directory + "\"", false);
+    } else {
+      try {
+        session.pathList().setDirectory(script.directory);
+      } catch (const session::RuntimeError& error) {
+        session.reportError(error.text);
+      }
+    }
+    host_.setClipboardText(script.useText);
+    session.submitInput(std::string(), session::kClipboardMode);
+    std::fflush(stdout);
+  }
+
+  void readStandardInput(session::InterpreterSession& session) {
+    std::string line;
+    for (;;) {
+      if (style_.showPrompt) {
+        std::fputs((session.prompt() + " ").c_str(), stdout);
+        std::fflush(stdout);
+      }
+      if (!std::getline(std::cin, line)) break;
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      typed(session, line, true);
+    }
+    if (style_.showPrompt) std::fputc('\n', stdout);
+  }
+
+  const FrontEndOptions& options_;
+  const StreamStyle& style_;
+  LineWriter writer_;
+  gui::ConsoleBuffer console_;
+  StreamHost host_;
+  gui::CommandHistory history_;
+  int errors_ = 0;
+};
+
+}  // namespace
+
+int runFrontEnd(const FrontEndOptions& options, const StreamStyle& style) {
+  Run run(options, style);
+  return run.run();
+}
+
+}  // namespace zirbin::platform

@@ -1,0 +1,160 @@
+// The command cycle of one interpreter session: loading input, compiling and running one
+// command, the two-stage failure handling, and the start-up and shut-down of its state.
+#include "session/interpreter_session.h"
+
+#include <filesystem>
+
+#include "builtins/registry.h"
+#include "compiler/statement_compiler.h"
+#include "engine/statement.h"
+#include "files/state_dir.h"
+#include "session/host.h"
+#include "session/process_state.h"
+#include "session/session_file.h"
+
+namespace zirbin::session {
+
+namespace {
+
+// Makes a session's output the process-wide console while one of its commands runs, and
+// puts the previous one back afterwards (a secondary session may run inside another's
+// callback).
+class ConsoleScope {
+ public:
+  explicit ConsoleScope(ConsoleOutput& output) : saved_(console) { console = &output; }
+  ~ConsoleScope() { console = saved_; }
+  ConsoleScope(const ConsoleScope&) = delete;
+  ConsoleScope& operator=(const ConsoleScope&) = delete;
+
+ private:
+  ConsoleOutput* saved_;
+};
+
+// Writes one plain console line: shown literally, whatever characters it holds.
+void printPlainLine(ConsoleOutput& output, const std::string& text) {
+  output.print(text, true, kPrintText);
+  output.newLine();
+}
+
+}  // namespace
+
+InterpreterSession::InterpreterSession(Host& host, ConsoleOutput& output, bool secondary,
+                                       bool interactive)
+    : host_(host),
+      secondary_(secondary),
+      output_(output),
+      workspace_([this](const std::string& line) { printPlainLine(output_, line); }),
+      prompts_(host, [this](const std::string& line) { printPlainLine(output_, line); },
+               interactive),
+      compiler_(std::make_unique<compiler::StatementCompiler>(workspace_, input_, output_)) {
+  workspace_.setBuiltinLookup([](const std::string& name) {
+    return builtinRegistry().lookup(name) != builtins::BuiltinKind::None;
+  });
+  input_.setScriptLocator([this](const std::string& name) { return findScript(name); });
+  compileCommand_ = [this]() { return compiler_->compileCommand(); };
+  if (!secondary_) restoreState();
+}
+
+InterpreterSession::~InterpreterSession() {
+  if (!secondary_) saveState();
+}
+
+void InterpreterSession::restoreState() {
+  ConsoleScope scope(output_);
+  loadSession(workspace_, files::stateDirectory(), prompts_);
+  files::loadPathList(pathList_, files::stateFilePath(files::kPathListFileName), true,
+                      prompts_);
+}
+
+void InterpreterSession::saveState() {
+  ConsoleScope scope(output_);
+  // Nothing may escape a destructor; a failed save has been reported by the prompts.
+  try {
+    saveSession(workspace_, files::stateDirectory(), prompts_);
+    files::savePathList(pathList_, files::stateFilePath(files::kPathListFileName));
+  } catch (...) {
+  }
+}
+
+std::string InterpreterSession::findScript(const std::string& name) const {
+  std::string path = pathList_.findFile(name, "zrb");
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error) ? path : std::string();
+}
+
+bool InterpreterSession::submitInput(const std::string& text, char mode) {
+  loadInput(text, mode);
+  return runCommand();
+}
+
+void InterpreterSession::loadInput(const std::string& text, char mode) {
+  if (mode == kClipboardMode) {
+    input_.load(host_.clipboardText(), mode);
+  } else {
+    input_.load(text, mode);
+  }
+}
+
+bool InterpreterSession::runCommand() {
+  ConsoleScope scope(output_);
+  compiler_->setDepth(0);
+  // TODO: reset the call-trace depth and compile pending `funcdec` bodies here once user
+  // functions exist; they come with the function table.
+  std::unique_ptr<engine::Statement> statement;
+  try {
+    statement = compileCommand_();
+    breakpointsActive = true;
+    keepRunning = true;
+    if (statement) statement->exe();
+    statement.reset();
+    return true;
+  } catch (...) {
+    // Stage one, for every kind of failure: nothing of the command survives, and the rest
+    // of a pasted block and of every `use` file is dropped.
+    std::exception_ptr failure = std::current_exception();
+    statement.reset();
+    input_.abandonInput();
+    report(failure);
+    ++errorCount_;
+    return false;
+  }
+}
+
+void InterpreterSession::report(std::exception_ptr failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const SyntaxError& error) {
+    reportSyntaxError(error);
+  } catch (const RuntimeError& error) {
+    reportError(error.text);
+  } catch (const std::string& text) {
+    reportError(text);
+  } catch (OperatorCode code) {
+    reportError(operatorCodeText(code));
+  } catch (...) {
+    reportError("unspecified error");
+  }
+}
+
+void InterpreterSession::reportSyntaxError(const SyntaxError& error) {
+  int line = input_.errorLineNumber();
+  if (line > 0) output_.print("{r at line " + std::to_string(line) + "}", true, kPrintLines);
+  // The source text (a pasted block may hold many lines) is shown literally, line by line.
+  const std::string& source = input_.errorSourceText();
+  std::size_t start = 0;
+  do {
+    std::size_t end = source.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = source.size();
+    printPlainLine(output_, source.substr(start, end - start));
+    start = end;
+    if (start < source.size() && source[start] == '\r') ++start;
+    if (start < source.size() && source[start] == '\n') ++start;
+  } while (start < source.size());
+  reportError(error.text);
+}
+
+void InterpreterSession::reportError(const std::string& text) {
+  output_.print("{r " + text + "}", true, kPrintLines);
+}
+
+}  // namespace zirbin::session

@@ -1,0 +1,105 @@
+// One interpreter session: its input, workspace, path list and statement compiler, and
+// the command cycle that turns one unit of input into a compiled statement, runs it and
+// reports any failure into the session's console output.
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "compiler/input_source.h"
+#include "files/path_list.h"
+#include "session/console_output.h"
+#include "session/errors.h"
+#include "session/host_prompts.h"
+#include "session/workspace.h"
+
+namespace zirbin::compiler {
+class StatementCompiler;
+}  // namespace zirbin::compiler
+namespace zirbin::engine {
+class Statement;
+}  // namespace zirbin::engine
+
+namespace zirbin::session {
+
+class Host;
+
+// Input modes of loadInput and submitInput.
+inline constexpr char kTypedMode = '>';
+inline constexpr char kClipboardMode = 'c';
+
+class InterpreterSession {
+ public:
+  // Builds the input, the workspace, the path list and the statement compiler, linked to
+  // `output` (the console's buffer, owned by the front end). A primary session (not
+  // `secondary`) then restores the saved session and the path list from the state
+  // directory. `interactive`: someone answers the host's message boxes (the desktop);
+  // otherwise notices become console lines. Host and output must outlive the session.
+  InterpreterSession(Host& host, ConsoleOutput& output, bool secondary,
+                     bool interactive = false);
+  // A primary session writes the session file and the path list back.
+  ~InterpreterSession();
+  InterpreterSession(const InterpreterSession&) = delete;
+  InterpreterSession& operator=(const InterpreterSession&) = delete;
+
+  // The console side of one command: loadInput then runCommand. Returns true iff the
+  // command finished without an error report.
+  bool submitInput(const std::string& text, char mode);
+
+  // Makes `text` the input. For kClipboardMode the host's clipboard text is taken instead
+  // of `text`. A typed line replaces the typed source's text; other text is pushed above
+  // the suspended sources.
+  void loadInput(const std::string& text, char mode);
+
+  // Compiles everything the input yields into one statement (the whole of a pasted block
+  // or `use` file compiles before any of it runs), sets keepRunning and breakpointsActive,
+  // executes the statement and destroys it. Any failure abandons all input and is reported
+  // in red. Returns true iff no error was reported.
+  bool runCommand();
+
+  // Reports a syntax error: "{r at line N}" when the error line number is above 0, then
+  // the error source text, then "{r " + message + "}".
+  void reportSyntaxError(const SyntaxError& error);
+  // Reports "{r " + text + "}" on a fresh line.
+  void reportError(const std::string& text);
+
+  // Replaces the compile step of runCommand (tests of the cycle use a stand-in compiler).
+  using CommandCompiler = std::function<std::unique_ptr<engine::Statement>()>;
+  void setCommandCompiler(CommandCompiler compiler) { compileCommand_ = std::move(compiler); }
+
+  ConsoleOutput& output() { return output_; }
+  compiler::UserInput& input() { return input_; }
+  Workspace& workspace() { return workspace_; }
+  files::PathList& pathList() { return pathList_; }
+  files::UserPrompts& prompts() { return prompts_; }
+  Host& host() { return host_; }
+  bool isSecondary() const { return secondary_; }
+  // The prompt shown before a typed line and in its echo.
+  const std::string& prompt() const { return prompt_; }
+  // How many commands reported an error so far.
+  int errorCount() const { return errorCount_; }
+
+ private:
+  // Stage two of the failure handling: the report by the kind of the failure.
+  void report(std::exception_ptr failure);
+  // Finds the script a `use` line names on the path list ("" when there is none).
+  std::string findScript(const std::string& name) const;
+  void restoreState();
+  void saveState();
+
+  Host& host_;
+  bool secondary_;
+  std::string prompt_ = ">";
+  ConsoleOutput& output_;
+  compiler::UserInput input_;
+  Workspace workspace_;
+  HostPrompts prompts_;
+  files::PathList pathList_;
+  std::unique_ptr<compiler::StatementCompiler> compiler_;
+  CommandCompiler compileCommand_;
+  int errorCount_ = 0;
+};
+
+}  // namespace zirbin::session
