@@ -697,7 +697,14 @@ bool lexNextLine(LexInput& input, bool throwAtEnd, std::vector<TokenList>& state
 
 std::string composeSyntaxMessage(const std::string& message, const std::string& tokenText) {
   if (tokenText.empty()) return "syntax error, {g " + message;
-  return message + " {g " + tokenText;
+  // The token is the user's own text: its markup characters are escaped so that the
+  // console shows them as typed (a name such as a_b would otherwise lose its '_').
+  std::string shown;
+  for (char c : tokenText) {
+    if (c == '{' || c == '}' || c == '_' || c == '^' || c == '\\') shown += '\\';
+    shown += c;
+  }
+  return message + " {g " + shown;
 }
 
 bool scanNumber(const std::string& text, std::size_t pos, NumberScan& result) {

@@ -30,7 +30,8 @@ std::vector<TokenList> splitStatements(TokenList tokens, int suchThatIndex, bool
 bool lexNextLine(LexInput& input, bool throwAtEnd, std::vector<TokenList>& statements);
 
 // The message for an error that names a token: "syntax error, {g " + message when the
-// token text is empty, else message + " {g " + tokenText.
+// token text is empty, else message + " {g " + tokenText, the token's markup characters
+// "{}_^\" escaped with '\' so that it shows as written.
 std::string composeSyntaxMessage(const std::string& message, const std::string& tokenText);
 
 // The one number scanner of the lexer and of the run-time text conversions: optional '-',

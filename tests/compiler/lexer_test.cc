@@ -330,6 +330,8 @@ TEST(Lexer, UnexpectedEndWithoutTerminator) {
 TEST(Lexer, ComposeSyntaxMessage) {
   EXPECT_EQ(composeSyntaxMessage("unterminated string at", "'ab"), "unterminated string at {g 'ab");
   EXPECT_EQ(composeSyntaxMessage("bad thing", ""), "syntax error, {g bad thing");
+  EXPECT_EQ(composeSyntaxMessage("unterminated string at", "'a_b{c}"),
+            "unterminated string at {g 'a\\_b\\{c\\}");
 }
 
 }  // namespace

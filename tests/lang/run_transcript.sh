@@ -4,12 +4,15 @@
 #   usage: run_transcript.sh ZIRBIN2020 SCRIPT.zrb
 # The expected output is SCRIPT.out when that file exists; otherwise it is the text after
 # "# expect: " on each line of the script, in order ("# expect:" alone is an empty line).
-# A first line "# args: ..." gives extra arguments for the batch front end.
+# A first line "# args: ..." gives extra arguments for the batch front end (shell quoting
+# applies, so -e 'a line' is one argument). A line "# status: N" expects exit status N.
+# The script runs in its own directory, with a fresh state directory.
 set -u
 bin=$1
 script=$2
 out=${script%.zrb}.out
 args=$(sed -n '1s/^# args: //p' "$script")
+status_expected=$(sed -n 's/^# status: \([0-9][0-9]*\)$/\1/p' "$script" | head -n 1)
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 if [ -f "$out" ]; then
@@ -17,10 +20,17 @@ if [ -f "$out" ]; then
 else
   expected=$(sed -n -e 's/.*# expect: \(.*\)$/\1/p' -e 's/.*# expect:$//p' "$script")
 fi
-# shellcheck disable=SC2086
-actual=$(cd "$(dirname "$script")" && ZIRBIN_HOME="$home" "$bin" --batch $args < "$script" 2>&1)
+eval "set -- $args"
+actual=$(cd "$(dirname "$script")" && ZIRBIN_HOME="$home" "$bin" --batch "$@" < "$script" 2>&1)
+status=$?
+failed=0
 if [ "$actual" != "$expected" ]; then
   echo "transcript differs: $script"
   diff <(echo "$expected") <(echo "$actual")
-  exit 1
+  failed=1
 fi
+if [ -n "$status_expected" ] && [ "$status" != "$status_expected" ]; then
+  echo "exit status $status, expected $status_expected: $script"
+  failed=1
+fi
+exit $failed

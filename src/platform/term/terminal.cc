@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include "graphics/colour_table.h"
+
 namespace zirbin::platform {
 
 int runTerminal(const FrontEndOptions& options) {
@@ -12,9 +14,12 @@ int runTerminal(const FrontEndOptions& options) {
   style.showPrompt = interactive;
   style.rewriteEcho = interactive && colourOutput;
   if (colourOutput) {
-    // TODO: take the letters' colours from the figures' colour table once it is shared;
-    // until then coloured groups show in the terminal's own colour.
-    style.colours = [](char) -> std::optional<gui::AnsiColour> { return std::nullopt; };
+    style.colours = [](char letter) -> std::optional<gui::AnsiColour> {
+      graphics::Rgb colour;
+      if (!graphics::colourTable().find(letter, &colour)) return std::nullopt;
+      return gui::AnsiColour{graphics::redOf(colour), graphics::greenOf(colour),
+                             graphics::blueOf(colour)};
+    };
   }
   return runFrontEnd(options, style);
 }
