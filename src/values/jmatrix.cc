@@ -417,12 +417,13 @@ std::string JMatrix<T>::toString() const {
   if constexpr (kIsList<T>) {
     return "ListValue::toString not implemented yet";
   } else {
-    std::string text(static_cast<size_t>(size), '\0');
     int cols = ncol();
     bool vector = isVector() || cols < 1;
-    for (int i = 0; i < size; ++i) {
+    int64_t length = vector ? size : static_cast<int64_t>(nrow) * cols;
+    std::string text(static_cast<size_t>(length), '\0');
+    for (int64_t i = 0; i < length; ++i) {
       // A matrix runs row after row: the i-th character is element (i / cols, i % cols).
-      int from = vector ? i : (i % cols) * nrow + i / cols;
+      int64_t from = vector ? i : (i % cols) * nrow + i / cols;
       text[i] = static_cast<char>(detail::characterCode(data[from]) & 0xFF);
     }
     return text;
@@ -433,15 +434,14 @@ std::string JMatrix<T>::toString() const {
 
 template <typename T>
 void JMatrix<T>::getSlice(int i, Value& dest, int mode) const {
-  ZB_ASSERT(dest.valueType() == valueType(), "getSlice into another class");
-  auto& target = static_cast<JMatrix&>(dest);
-  if (&target != this) {
-    sliceInto(i, target, mode);
+  if (dest.valueType() == valueType() && &dest != this) {
+    sliceInto(i, static_cast<JMatrix&>(dest), mode);
     return;
   }
   JMatrix slice;
   sliceInto(i, slice, mode);
-  target = std::move(slice);
+  if (dest.valueType() == valueType()) static_cast<JMatrix&>(dest) = std::move(slice);
+  else dest.assignPromoting(slice);
 }
 
 template <typename T>
@@ -484,10 +484,11 @@ void JMatrix<T>::sliceInto(int i, JMatrix& dest, int mode) const {
 
 template <typename T>
 void JMatrix<T>::selectItems(const int* list, int count, Value& dest, int mode) const {
-  ZB_ASSERT(dest.valueType() == valueType(), "selectItems into another class");
-  if (&dest == this) {
-    JMatrix copy(*this);
-    copy.selectItems(list, count, dest, mode);
+  if (&dest == this || dest.valueType() != valueType()) {
+    JMatrix result;
+    selectItems(list, count, result, mode);
+    if (&dest == this) static_cast<JMatrix&>(dest) = std::move(result);
+    else dest.assignPromoting(result);
     return;
   }
   auto& target = static_cast<JMatrix&>(dest);
@@ -524,10 +525,11 @@ void JMatrix<T>::selectItems(const int* list, int count, Value& dest, int mode) 
 template <typename T>
 void JMatrix<T>::subMatrix(const int* rows, int rowCount, const int* cols, int colCount,
                            Value& dest) const {
-  ZB_ASSERT(dest.valueType() == valueType(), "subMatrix into another class");
-  if (&dest == this) {
-    JMatrix copy(*this);
-    copy.subMatrix(rows, rowCount, cols, colCount, dest);
+  if (&dest == this || dest.valueType() != valueType()) {
+    JMatrix result;
+    subMatrix(rows, rowCount, cols, colCount, result);
+    if (&dest == this) static_cast<JMatrix&>(dest) = std::move(result);
+    else dest.assignPromoting(result);
     return;
   }
   auto& target = static_cast<JMatrix&>(dest);

@@ -41,8 +41,11 @@ inline constexpr int kAutoMode = -1;
 // Element (r, c), both 0-based, is element c*nrow + r. Every value owns its element array
 // exclusively; copies are deep. An empty value has size 0, nrow 0, flags 0.
 //
-// Operations that take a destination `Value&` require it to be of the same class as
-// `*this` (the same valueType). Index arguments are 1-based unless said otherwise.
+// Operations that take a destination `Value&` fill it directly when it is of the same
+// class as `*this`; a destination of another class receives the result by widening
+// assignment (operator code '=' when that would narrow). The destination may be `*this`.
+// Index arguments are 1-based unless said otherwise; a position outside the value throws
+// the operator code '('.
 // Errors: the one-character operator codes ('=' incompatible assignment, '(' out of
 // bounds), internal texts thrown as std::string, RuntimeError for allocation failures
 // ("out of memory: cannot allocate N elements").

@@ -132,6 +132,24 @@ TEST(JMatrix, GetSliceIntoItselfIsSafe) {
   EXPECT_EQ(elements(m), (std::vector<int>{3, 4}));
 }
 
+TEST(JMatrix, SlicesIntoAnotherClassWidenOrRefuse) {
+  IntValue m = counting(6, 2);
+  DoubleValue wide;
+  m.getSlice(2, wide, kColumnMode);
+  EXPECT_EQ(wide.size, 2);
+  EXPECT_EQ(wide.data[1], 4.0);
+  int rows[] = {2};
+  int cols[] = {3, 1};
+  m.subMatrix(rows, 1, cols, 2, wide);
+  EXPECT_EQ(wide.data[0], 6.0);
+  EXPECT_EQ(wide.data[1], 2.0);
+  DoubleValue d;
+  d.resizeFill(4, 2, 1.5);
+  IntValue narrow;
+  EXPECT_THROW(d.getSlice(1, narrow, kRowMode), char);
+  EXPECT_THROW(d.selectItems(rows, 1, narrow, kElementMode), char);
+}
+
 TEST(JMatrix, PagesOfA3DValue) {
   IntValue cube = counting(12, 2);  // 2 x 3 x 2
   cube.flags = JMAT_3D | (2 << kPageShift);
