@@ -9,7 +9,16 @@ std::string& ConsoleBuffer::current() { return ring_[lineIndex_ % kConsoleRingLi
 
 void ConsoleBuffer::append(const std::string& text) { current() += text; }
 
+void ConsoleBuffer::changed() {
+  if (onChanged) onChanged();
+}
+
 void ConsoleBuffer::newLine() {
+  advance();
+  changed();
+}
+
+void ConsoleBuffer::advance() {
   if (onLineCompleted) onLineCompleted(current());
   ++lineIndex_;
   if (static_cast<int>(ring_.size()) < kConsoleRingLines) {
@@ -20,13 +29,13 @@ void ConsoleBuffer::newLine() {
 }
 
 void ConsoleBuffer::print(const std::string& text, bool newLineFirst, int mode) {
-  if (newLineFirst && !current().empty()) newLine();
+  if (newLineFirst && !current().empty()) advance();
   switch (mode) {
     case session::kPrintLines: {
       size_t start = 0;
       for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
         append(text.substr(start, end - start));
-        newLine();
+        advance();
       }
       append(text.substr(start));
       break;
@@ -38,12 +47,14 @@ void ConsoleBuffer::print(const std::string& text, bool newLineFirst, int mode) 
       append(session::hasMarkupChars(text) ? "{;" + text : text);
       break;
   }
+  changed();
 }
 
 void ConsoleBuffer::echo(const std::string& prompt, const std::string& text) {
-  if (!current().empty()) newLine();
+  if (!current().empty()) advance();
   append("{g " + prompt + " {b:" + text);
-  newLine();
+  advance();
+  changed();
 }
 
 bool ConsoleBuffer::holds(int64_t index) const {

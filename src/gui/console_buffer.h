@@ -42,10 +42,15 @@ class ConsoleBuffer : public session::ConsoleOutput {
   // Called with each line as it is completed by newLine (front ends that stream output,
   // such as the batch mode, print it at once). May be empty.
   std::function<void(const std::string& line)> onLineCompleted;
+  // Called after every print, newLine and echo, once the buffer has changed (windows
+  // redraw the changed lines and scroll the current line into view). May be empty.
+  std::function<void()> onChanged;
 
  private:
   std::string& current();
   void append(const std::string& text);
+  void advance();
+  void changed();
 
   std::vector<std::string> ring_;
   int64_t lineIndex_ = 0;

@@ -70,6 +70,16 @@ TEST(ConsoleBuffer, CompletedLinesAreHandedOn) {
   EXPECT_EQ(console.currentLine(), "c");
 }
 
+TEST(ConsoleBuffer, EveryOutputReportsOneChange) {
+  ConsoleBuffer console;
+  int changes = 0;
+  console.onChanged = [&] { ++changes; };
+  console.print("a\nb\nc", true, session::kPrintLines);
+  console.newLine();
+  console.echo(">", "x");
+  EXPECT_EQ(changes, 3);
+}
+
 TEST(ConsoleBuffer, EchoShowsThePromptGreenAndTheTextLiterally) {
   ConsoleBuffer console;
   console.print("before", false, session::kPrintText);
