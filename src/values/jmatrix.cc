@@ -67,8 +67,7 @@ T* JMatrix<T>::allocate(int64_t n) {
   int count = checkedCount(n, static_cast<int>(sizeof(T)));
   if (count == 0) return nullptr;
   try {
-    if constexpr (kIsList<T>) return new T[count];
-    else return new T[count];  // numbers stay uninitialised
+    return new T[count];  // numbers stay uninitialised, items empty
   } catch (const std::bad_alloc&) {
     throw session::RuntimeError("out of memory: cannot allocate " + std::to_string(n) +
                                 " elements");
@@ -285,8 +284,9 @@ void JMatrix<T>::assignSame(const Value& source) {
   if constexpr (kIsList<T>) {
     becomeSingleItemList(*this, newValueCopy(source));
   } else {
-    ZB_ASSERT(source.valueType() == valueType(), "assignSame of another class");
-    copyFrom(static_cast<const JMatrix&>(source));
+    // Another class is a caller's slip: widen it, or refuse a narrowing with '='.
+    if (source.valueType() != valueType()) assignPromoting(source);
+    else copyFrom(static_cast<const JMatrix&>(source));
   }
 }
 
@@ -477,7 +477,7 @@ void JMatrix<T>::sliceInto(int i, JMatrix& dest, int mode) const {
       break;
     }
     default:
-      ZB_UNREACHABLE();
+      throw std::string("invalid mode in JMatrix<T>::getSlice");
   }
   dest.flags = sliceFlags(*this);
 }
@@ -508,7 +508,7 @@ void JMatrix<T>::selectItems(const int* list, int count, Value& dest, int mode) 
     }
     target.nrow = nrow;
   } else {
-    ZB_ASSERT(mode == kRowMode, "selectItems mode");
+    if (mode != kRowMode) throw std::string("invalid mode in JMatrix<T>::selectItems");
     for (int k = 0; k < count; ++k) checkIndex(list[k], nrow);
     target.resize(checkedCount(static_cast<int64_t>(cols) * count, sizeof(T)));
     for (int c = 0; c < cols; ++c) {
@@ -574,7 +574,7 @@ void JMatrix<T>::eraseItems(int mode, const int* indices, int count) {
     checkIndex(sorted.back(), ncol());
     eraseColumns(sorted.data(), k);
   } else {
-    ZB_ASSERT(mode == kRowMode, "eraseItems mode");
+    if (mode != kRowMode) throw std::string("invalid mode in JMatrix<T>::eraseItems");
     checkIndex(sorted.front(), nrow);
     checkIndex(sorted.back(), nrow);
     transpose();

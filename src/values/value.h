@@ -45,7 +45,8 @@ inline constexpr int kAutoMode = -1;
 // class as `*this`; a destination of another class receives the result by widening
 // assignment (operator code '=' when that would narrow). The destination may be `*this`.
 // Index arguments are 1-based unless said otherwise; a position outside the value throws
-// the operator code '('.
+// the operator code '('; a mode that an operation does not know throws an internal text
+// ("invalid mode in ...").
 // Errors: the one-character operator codes ('=' incompatible assignment, '(' out of
 // bounds), internal texts thrown as std::string, RuntimeError for allocation failures
 // ("out of memory: cannot allocate N elements").
@@ -66,8 +67,9 @@ class Value {
   // throws the text "you can't assign a character string to a complex value"; a list
   // becomes a 1x1 JMAT_LIST holding an IntValue string.
   virtual void assignString(const std::string& text) = 0;
-  // REQUIRES: source is of the same class (for a list: any class, which becomes the item
-  // of a 1x1 list). Copies size, nrow, flags and the elements.
+  // Copies size, nrow, flags and the elements of a value of the same class (another class
+  // is assigned by widening, '=' when narrowing). A list instead becomes a 1x1 list whose
+  // item is a copy of the source (any class).
   virtual void assignSame(const Value& source) = 0;
   // 1x1, flags 0 (an IntValue truncates toward zero); a list becomes a 1x1 list of it.
   virtual void assignDouble(double number) = 0;

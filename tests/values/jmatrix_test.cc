@@ -150,6 +150,16 @@ TEST(JMatrix, SlicesIntoAnotherClassWidenOrRefuse) {
   EXPECT_THROW(d.selectItems(rows, 1, narrow, kElementMode), char);
 }
 
+TEST(JMatrix, UnknownModesFailWithAnInternalText) {
+  IntValue m = counting(6, 2);
+  IntValue dest;
+  int one[] = {1};
+  EXPECT_THROW(m.getSlice(1, dest, 7), std::string);
+  EXPECT_THROW(m.selectItems(one, 1, dest, kPageMode), std::string);
+  EXPECT_THROW(m.eraseItems(kPageMode, one, 1), std::string);
+  EXPECT_EQ(m.size, 6);
+}
+
 TEST(JMatrix, PagesOfA3DValue) {
   IntValue cube = counting(12, 2);  // 2 x 3 x 2
   cube.flags = JMAT_3D | (2 << kPageShift);

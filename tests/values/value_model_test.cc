@@ -87,6 +87,14 @@ TEST(AssignPromoting, NarrowingAndListMixesAreRefused) {
   EXPECT_THROW(d.assign(z), char);
 }
 
+TEST(AssignSame, AnotherClassWidensOrIsRefused) {
+  DoubleValue d;
+  d.assignSame(IntValue(3));
+  EXPECT_EQ(d.data[0], 3.0);
+  IntValue i;
+  EXPECT_THROW(i.assignSame(DoubleValue(1.5)), char);
+}
+
 TEST(AssignPromoting, SelfAssignmentKeepsTheValue) {
   IntValue v = ints({4, 5});
   v.assign(v);
