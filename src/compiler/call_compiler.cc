@@ -291,21 +291,21 @@ std::size_t ExpressionCompiler::compileVariableForm(const TokenList& tokens, std
   return n + 1;
 }
 
-// index -> '[' expr {',' expr} ']'
-EvaluatablePtr ExpressionCompiler::compileIndex(const Token& bracket, values::Value* value) {
+// indices -> piece {',' piece}; piece -> ':' | expr
+std::vector<EvaluatablePtr> ExpressionCompiler::compileIndexPieces(const Token& bracket,
+                                                                   values::Value* value,
+                                                                   bool keepSequences) {
   if (bracket.children.empty()) throw SyntaxError("empty index list");
   std::vector<TokenList> pieces = splitAtCommas(bracket.children);
   if (pieces.size() > kMaxIndices) throw SyntaxError("too many indices");
-  const bool list = value->valueType() == engine::kListType;
-  if (list && pieces.size() > 1) {
-    throw SyntaxError("list indexing with more than 1 index is not yet implemented");
-  }
-  std::vector<EvaluatablePtr> indices;
   const IndexContext* outer = index_;
-  for (const TokenList& piece : pieces) {
+  std::vector<EvaluatablePtr> indices;
+  for (std::size_t k = 0; k < pieces.size(); ++k) {
+    const TokenList& piece = pieces[k];
     if (piece.empty()) throw SyntaxError("stray comma or empty argument");
+    // `end` in this piece is the extent of `value` along the piece's mode.
     const int mode = pieces.size() == 1 ? values::kAutoMode
-                                        : (indices.empty() ? values::kRowMode : values::kColumnMode);
+                                        : (k == 0 ? values::kRowMode : values::kColumnMode);
     const IndexContext context{value, mode};
     index_ = &context;
     EvaluatablePtr index;
@@ -316,24 +316,50 @@ EvaluatablePtr ExpressionCompiler::compileIndex(const Token& bracket, values::Va
       throw;
     }
     index_ = outer;
+    const int kind = index->nodeKind();
+    const bool keep = kind == engine::kOpenSequenceNode ||
+                      (keepSequences && kind == engine::kSequenceNode);
     const int type = index->resultType();
-    if (type == engine::kDoubleType) {
+    if (!keep && type == engine::kDoubleType) {
       index = std::make_unique<engine::DoubleToIntElement>(std::move(index));
-    } else if (type != engine::kIntType) {
+    } else if (!keep && type != engine::kIntType) {
       throw SyntaxError("invalid type of index");
     }
     indices.push_back(std::move(index));
   }
+  return indices;
+}
+
+// index -> '[' indices ']'
+EvaluatablePtr ExpressionCompiler::compileIndex(const Token& bracket, values::Value* value) {
+  const bool list = value->valueType() == engine::kListType;
+  if (list && splitAtCommas(bracket.children).size() > 1) {
+    throw SyntaxError("list indexing with more than 1 index is not yet implemented");
+  }
+  std::vector<EvaluatablePtr> indices = compileIndexPieces(bracket, value, !list);
   if (list) {
     return std::make_unique<engine::ListItemElement>(std::move(indices[0]), value,
                                                      engine::kUnknownType);
   }
   if (indices.size() == 1) {
+    if (indices[0]->nodeKind() == engine::kSequenceNode) {
+      // v[a:s:b] walks the sequence without building the index list.
+      auto* sequence = static_cast<engine::SequenceElement*>(indices[0].get());
+      return std::make_unique<engine::IndexedWithSequenceElement>(
+          value, values::kAutoMode, sequence->releaseStart(), sequence->releaseStep(),
+          sequence->releaseStop());
+    }
     return std::make_unique<engine::IndexedElementSingle>(std::move(indices[0]), value,
                                                           values::kAutoMode);
   }
   // TODO: three indices (pages of a 3-D array) wait for their index node.
   if (indices.size() == 3) throw SyntaxError("too many indices");
+  for (EvaluatablePtr& index : indices) {
+    // A sequence among two indices is an ordinary index list.
+    if (index->nodeKind() == engine::kSequenceNode && index->resultType() == engine::kDoubleType) {
+      index = std::make_unique<engine::DoubleToIntElement>(std::move(index));
+    }
+  }
   return std::make_unique<engine::IndexedElementDouble>(std::move(indices[0]),
                                                         std::move(indices[1]), value);
 }

@@ -51,6 +51,15 @@ class ExpressionCompiler {
   // Compiles one token that stands alone (a literal, a bracket, a name, a lone ':').
   EvaluatablePtr compileOperand(const Token& token);
 
+  // Compiles the indices of `bracket` for indexing `value` (rvalue or assignment target):
+  // one node per top-level piece, each an int node, a bare ':' (OpenSequenceElement) or,
+  // when `keepSequences`, a sequence (SequenceElement) left unconverted. `end` inside a
+  // piece is the extent of `value` along that piece's mode (a single index: chosen at run
+  // time; two: rows, then columns). Throws "empty index list", "too many indices",
+  // "stray comma or empty argument", "invalid type of index".
+  std::vector<EvaluatablePtr> compileIndexPieces(const Token& bracket, values::Value* value,
+                                                 bool keepSequences);
+
   // Types, classifies and folds a finished operator sequence (operators in lexer form,
   // '%' and '//' already rewritten). REQUIRES: no comparison operators.
   EvaluatablePtr finishExpression(ExpressionItems items);

@@ -8,6 +8,8 @@
 #include "compiler/expression_compiler.h"
 #include "compiler/lexer.h"
 #include "compiler/token.h"
+#include "engine/display_statements.h"
+#include "session/workspace.h"
 #include "session/process_state.h"
 
 namespace zirbin::compiler {
@@ -30,8 +32,13 @@ StatementCompiler::~StatementCompiler() = default;
 int StatementCompiler::currentLine() const { return input_.lineNumber(); }
 
 bool StatementCompiler::compiledStatementsUse(const engine::Value* value) const {
-  return std::any_of(statements_.begin(), statements_.end(),
-                     [value](const std::unique_ptr<Statement>& s) { return s->uses(value); });
+  for (const StatementCompiler* c = this; c; c = c->parent_) {
+    if (std::any_of(c->statements_.begin(), c->statements_.end(),
+                    [value](const std::unique_ptr<Statement>& s) { return s->uses(value); })) {
+      return true;
+    }
+  }
+  return false;
 }
 
 std::unique_ptr<Statement> StatementCompiler::compileCommand() {
@@ -62,6 +69,7 @@ bool StatementCompiler::fetchLine(bool throwAtEnd) {
 // statement -> keyword ... | name ... | '}' | '{' block '}' | expression
 std::unique_ptr<Statement> StatementCompiler::compileStatement(bool throwAtEnd) {
   for (;;) {
+    if (closed_) return nullptr;
     while (current_ >= pending_.size()) {
       if (!fetchLine(throwAtEnd)) return nullptr;
     }
@@ -73,21 +81,25 @@ std::unique_ptr<Statement> StatementCompiler::compileStatement(bool throwAtEnd) 
   }
 }
 
-// The handler for each kind of first token. Statements that begin with a name or an
-// operand are expression statements until the assignment and keyword forms join the table.
-// TODO: assignments, keyword statements, blocks, function definitions and help requests
-// arrive with the statement layer; until then they compile as expressions, whose
-// compiler refuses what it cannot read.
+// The handler for each kind of first token.
 StatementCompiler::Handler StatementCompiler::dispatch(const TokenList& statement) const {
   static constexpr std::array<Handler, kTokenKinds> kHandlers = [] {
     std::array<Handler, kTokenKinds> table{};
     table.fill(&StatementCompiler::compileExpressionStatement);
-    table[kBlockCloseToken] = &StatementCompiler::skipStatement;
+    table[kNameToken] = &StatementCompiler::compileNameStatement;
+    table[kBracketToken] = &StatementCompiler::compileBracketStatement;
+    table[kBlockCloseToken] = &StatementCompiler::compileBlockClose;
     return table;
   }();
   const int kind = statement.front().kind;
   return kind > 0 && kind < kTokenKinds ? kHandlers[kind]
                                         : &StatementCompiler::compileExpressionStatement;
+}
+
+// A block close ends the block being compiled; at the top of a command it is skipped.
+std::unique_ptr<Statement> StatementCompiler::compileBlockClose(TokenList&) {
+  if (parent_) closed_ = true;
+  return nullptr;
 }
 
 // A statement that yields nothing to run (the compiler goes on with the next one).
@@ -103,9 +115,11 @@ std::unique_ptr<Statement> StatementCompiler::compileExpressionStatement(TokenLi
   const int line = currentLine();
   ExpressionCompiler compiler(workspace_, session::builtinRegistry());
   engine::EvaluatablePtr expression = compiler.compileExpression(statement);
-  // TODO: the marker '!' wraps the statement in a breakpoint once breakpoints exist.
-  if (marker == 0 || marker == '!') {
-    return std::make_unique<engine::EvalStm>(std::move(expression), line);
+  if (marker == 0) return std::make_unique<engine::EvalStm>(std::move(expression), line);
+  if (marker == '!') {
+    return std::make_unique<engine::BreakPointStm>(
+        std::make_unique<engine::EvalStm>(std::move(expression), line), nullptr,
+        workspace_.functionName());
   }
   return std::make_unique<engine::EvalAndDisplayStm>(std::move(expression), line, output_,
                                                      marker);

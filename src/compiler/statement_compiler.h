@@ -52,7 +52,8 @@ class StatementCompiler {
   // The line number to give the statement being compiled (the input's line counter).
   int currentLine() const;
 
-  // True iff a statement compiled earlier in this command refers to `value`.
+  // True iff a statement compiled earlier in this command (by this compiler or by the
+  // compilers of the enclosing blocks) refers to `value`.
   bool compiledStatementsUse(const engine::Value* value) const;
 
  private:
@@ -62,6 +63,31 @@ class StatementCompiler {
   Handler dispatch(const TokenList& statement) const;
   std::unique_ptr<engine::Statement> compileExpressionStatement(TokenList& statement);
   std::unique_ptr<engine::Statement> skipStatement(TokenList& statement);
+  std::unique_ptr<engine::Statement> compileBlockClose(TokenList& statement);
+
+  // Statements that begin with a name: keyword statements, assignments, expressions
+  // (assignment_compiler.cc).
+  std::unique_ptr<engine::Statement> compileNameStatement(TokenList& statement);
+  std::unique_ptr<engine::Statement> compileAssignment(TokenList& statement, std::size_t opAt);
+  std::unique_ptr<engine::Statement> compileBracketStatement(TokenList& statement);
+
+  // Keyword statements and blocks (keyword_statements.cc).
+  std::unique_ptr<engine::Statement> compileKeyword(TokenList& statement, int keyword);
+  std::unique_ptr<engine::Statement> compileConditional(TokenList& statement, int keyword);
+  std::unique_ptr<engine::Statement> compileFor(TokenList& statement);
+  std::unique_ptr<engine::Statement> compileClear(TokenList& statement);
+  std::unique_ptr<engine::Statement> compileDeclaration(TokenList& statement, int keyword);
+  std::unique_ptr<engine::Statement> compileBlock(TokenList& statement);
+  // The body of a control statement: the next statement, compiled one level deeper.
+  std::unique_ptr<engine::Statement> compileBody();
+  // Compiles statement[first, end) up to the first top-level separator `separator`; what
+  // follows the separator on the line becomes the next statement.
+  engine::EvaluatablePtr compileUntil(TokenList& statement, std::size_t first, char separator);
+  // The next statement list without consuming it (fetching a line when none is pending);
+  // null at the end of the input.
+  TokenList* peekStatement();
+  // Makes `tokens` the next statement list.
+  void pushStatement(TokenList tokens);
 
   session::Workspace& workspace_;
   LexInput& input_;
@@ -70,6 +96,10 @@ class StatementCompiler {
   std::vector<TokenList> pending_;
   size_t current_ = 0;
   std::vector<std::unique_ptr<engine::Statement>> statements_;
+  // The compiler of the enclosing block (null at the top of a command), and whether this
+  // block compiler has met its block close.
+  StatementCompiler* parent_ = nullptr;
+  bool closed_ = false;
 };
 
 }  // namespace zirbin::compiler

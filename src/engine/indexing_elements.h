@@ -123,6 +123,11 @@ class SequenceElement : public With3Evaluatable {
   Evaluatable* start() const { return a_.get(); }
   Evaluatable* stop() const { return b_.get(); }
   Evaluatable* step() const { return c_.get(); }  // may be null
+  // Hand the parts over to a node that walks the sequence itself; the element is left
+  // unusable.
+  EvaluatablePtr releaseStart() { return std::move(a_); }
+  EvaluatablePtr releaseStop() { return std::move(b_); }
+  EvaluatablePtr releaseStep() { return std::move(c_); }
   // Evaluates the three parts as doubles (step 1.0 when absent) and returns the element
   // count; throws "sequence must have scalar start, step, stop".
   int bounds(double& start, double& step, double& stop);

@@ -244,8 +244,9 @@ bool Workspace::inUse(const Value* value, const InUseQuery& openStatements) cons
   return openStatements && openStatements(value);
 }
 
-void Workspace::enterFunctionScope(FunctionScopeOwner* owner) {
+void Workspace::enterFunctionScope(FunctionScopeOwner* owner, std::string name) {
   scopeOwner_ = owner;
+  functionName_ = std::move(name);
   depth_ = 1;
 }
 
@@ -254,6 +255,7 @@ void Workspace::leaveFunctionScope() {
   functionVariables_.clear();
   declaredGlobals_.clear();
   scopeOwner_ = nullptr;
+  functionName_.clear();
   depth_ = 0;
 }
 

@@ -155,12 +155,14 @@ class Workspace {
   using InUseQuery = std::function<bool(const values::Value* value)>;
   bool inUse(const values::Value* value, const InUseQuery& openStatements) const;
 
-  // Scopes. enterFunctionScope starts compiling a body owned by `owner`;
-  // leaveFunctionScope empties the function tables and returns to global scope.
-  void enterFunctionScope(FunctionScopeOwner* owner);
+  // Scopes. enterFunctionScope starts compiling the body of the function `name`, owned by
+  // `owner`; leaveFunctionScope empties the function tables and returns to global scope.
+  void enterFunctionScope(FunctionScopeOwner* owner, std::string name = {});
   void leaveFunctionScope();
   int functionDepth() const { return depth_; }
   bool inFunctionScope() const { return depth_ > 0; }
+  // The name of the function whose body is being compiled (empty at global scope).
+  const std::string& functionName() const { return functionName_; }
 
   // Read access for the session file, the listing built-ins and tests.
   const std::map<std::string, std::unique_ptr<values::Value>>& globalVariables() const {
@@ -194,6 +196,7 @@ class Workspace {
   std::map<std::string, values::Value*> functionVariables_;  // owned by the scope owner
   std::map<std::string, int> declaredGlobals_;
   FunctionScopeOwner* scopeOwner_ = nullptr;
+  std::string functionName_;
   std::vector<std::unique_ptr<values::Value>> retired_;
 };
 
