@@ -52,7 +52,8 @@ std::size_t indexedOperatorAt(const TokenList& statement) {
   if (name.code == '[' && statement[1].kind == kBracketToken && statement[1].code == ']') {
     return isAssignOp(statement[2]) ? 2 : 0;
   }
-  if (name.code == '.' || name.code == '\\') {
+  if (name.code == '\\') return isWholeLineIndex(statement[1]) && isAssignOp(statement[2]) ? 2 : 0;
+  if (name.code == '.') {
     std::size_t at = 1;
     if (statement[at].kind == kBinaryOpToken && statement[at].code == '.') ++at;
     ++at;  // the integer, name or bracket of the form
@@ -63,8 +64,7 @@ std::size_t indexedOperatorAt(const TokenList& statement) {
 
 // The index bracket of an indexed or dot form; a dot form x.k reads as x[k].
 Token indexBracket(const TokenList& statement, std::size_t opAt) {
-  if (statement[0].code == '[') return statement[1];
-  if (statement[0].code == '\\') throw SyntaxError("incorrect use of backslash");
+  if (statement[0].code == '[' || statement[0].code == '\\') return statement[1];
   const Token& after = statement[opAt - 1];
   if (after.kind != kIntegerToken && after.kind != kNameToken && after.kind != kBracketToken) {
     throw SyntaxError("the dot must be followed by an integer or a name or a bracket");
@@ -159,8 +159,12 @@ std::unique_ptr<Statement> StatementCompiler::compileAssignment(TokenList& state
 
   ExpressionCompiler expressions(workspace_, session::builtinRegistry());
   std::vector<EvaluatablePtr> indices;
+  // m[:, k] and m[k, :] name whole columns and rows.
+  const bool wholeLine = statement[0].code == '\\';
+  const int dimension = wholeLine ? wholeLineMode(statement[1]) : engine::kChooseDimension;
   if (indexed) {
-    indices = expressions.compileIndexPieces(indexBracket(statement, opAt), target, true);
+    indices = expressions.compileIndexPieces(indexBracket(statement, opAt), target, !wholeLine,
+                                             wholeLine ? dimension : values::kAutoMode);
   }
   const char marker = takeMarker(statement);
   char op = statement[opAt].code;
@@ -217,8 +221,8 @@ std::unique_ptr<Statement> StatementCompiler::compileAssignment(TokenList& state
   };
   if (erasure) {
     EvaluatablePtr index = indices.empty() ? nullptr : std::move(indices[0]);
-    compiled = std::make_unique<engine::ErasureStm>(std::move(index), line,
-                                                    engine::kChooseDimension, declared());
+    compiled = std::make_unique<engine::ErasureStm>(std::move(index), line, dimension,
+                                                    declared());
   } else if (!indexed) {
     if (o == values::COMPLEX_VAL) {
       if (op != '=') throw SyntaxError("not yet implemented for complex type");
@@ -264,7 +268,7 @@ std::unique_ptr<Statement> StatementCompiler::compileAssignment(TokenList& state
     throw SyntaxError("indexed assignment to non-double not yet implemented");
   } else if (op != '=' && !isOpAssign(op)) {
     throw SyntaxError("this op-assign not allowed for an indexed lhs");
-  } else if (indices.size() > 2) {
+  } else if (indices.size() > 2 || (wholeLine && indices.size() != 1)) {
     throw SyntaxError("too many indices");
   } else if (indices.size() == 2) {
     compiled = std::make_unique<engine::IndexedAssignStm>(std::move(rhs), line, declared(),
@@ -278,7 +282,7 @@ std::unique_ptr<Statement> StatementCompiler::compileAssignment(TokenList& state
         sequence->releaseStop(), engine::kChooseDimension);
   } else {
     compiled = std::make_unique<engine::SingleIndexedAssignStm>(
-        std::move(rhs), line, declared(), std::move(indices[0]), engine::kChooseDimension, op);
+        std::move(rhs), line, declared(), std::move(indices[0]), dimension, op);
   }
   return withMarker(std::move(compiled), marker, target, name, workspace_.functionName());
 }

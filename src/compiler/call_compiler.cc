@@ -264,6 +264,15 @@ std::size_t ExpressionCompiler::compileVariableForm(const TokenList& tokens, std
   std::size_t n = at + 1;
   if (tokens[at].code == '\\') {
     if (n >= end) throw SyntaxError("expression ends with a dot or backslash");
+    if (isWholeLineIndex(tokens[n])) {
+      // m[:, k] is column k, m[k, :] row k.
+      const int mode = wholeLineMode(tokens[n]);
+      std::vector<EvaluatablePtr> index = compileIndexPieces(tokens[n], value, false, mode);
+      if (index.size() != 1) throw SyntaxError("incorrect use of ':'");
+      sequence.appendOperand(
+          std::make_unique<engine::IndexedElementSingle>(std::move(index[0]), value, mode));
+      return n + 1;
+    }
     if (tokens[n].kind == kBackslashToken && !tokens[n].text.empty()) {
       throw SyntaxError("'var\\func' is not allowed (insert a space or use a bracket).");
     }
@@ -292,9 +301,18 @@ std::size_t ExpressionCompiler::compileVariableForm(const TokenList& tokens, std
 }
 
 // indices -> piece {',' piece}; piece -> ':' | expr
+bool isWholeLineIndex(const Token& token) {
+  return token.kind == kBackslashToken && !token.text.empty() && token.text[0] == '[';
+}
+
+int wholeLineMode(const Token& token) {
+  return token.code == 2 ? values::kColumnMode : values::kRowMode;
+}
+
 std::vector<EvaluatablePtr> ExpressionCompiler::compileIndexPieces(const Token& bracket,
                                                                    values::Value* value,
-                                                                   bool keepSequences) {
+                                                                   bool keepSequences,
+                                                                   int singleMode) {
   if (bracket.children.empty()) throw SyntaxError("empty index list");
   std::vector<TokenList> pieces = splitAtCommas(bracket.children);
   if (pieces.size() > kMaxIndices) throw SyntaxError("too many indices");
@@ -304,7 +322,7 @@ std::vector<EvaluatablePtr> ExpressionCompiler::compileIndexPieces(const Token& 
     const TokenList& piece = pieces[k];
     if (piece.empty()) throw SyntaxError("stray comma or empty argument");
     // `end` in this piece is the extent of `value` along the piece's mode.
-    const int mode = pieces.size() == 1 ? values::kAutoMode
+    const int mode = pieces.size() == 1 ? singleMode
                                         : (k == 0 ? values::kRowMode : values::kColumnMode);
     const IndexContext context{value, mode};
     index_ = &context;

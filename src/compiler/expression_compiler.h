@@ -10,6 +10,7 @@
 
 #include "compiler/token.h"
 #include "engine/evaluatable.h"
+#include "values/value.h"
 
 namespace zirbin::session {
 class Workspace;
@@ -57,8 +58,11 @@ class ExpressionCompiler {
   // piece is the extent of `value` along that piece's mode (a single index: chosen at run
   // time; two: rows, then columns). Throws "empty index list", "too many indices",
   // "stray comma or empty argument", "invalid type of index".
+  // `singleMode` is the mode of a single piece (automatic unless a whole-row or
+  // whole-column form fixes it).
   std::vector<EvaluatablePtr> compileIndexPieces(const Token& bracket, values::Value* value,
-                                                 bool keepSequences);
+                                                 bool keepSequences,
+                                                 int singleMode = values::kAutoMode);
 
   // Types, classifies and folds a finished operator sequence (operators in lexer form,
   // '%' and '//' already rewritten). REQUIRES: no comparison operators.
@@ -101,6 +105,11 @@ class ExpressionCompiler {
   builtins::BuiltinRegistry& registry_;
   const IndexContext* index_ = nullptr;
 };
+
+// The lexer's whole-row and whole-column index forms, m[k, :] and m[:, k]: a kind-14
+// token whose children are the index k. wholeLineMode gives its index mode.
+bool isWholeLineIndex(const Token& token);
+int wholeLineMode(const Token& token);
 
 // "unrecognised name {g 'z'" (or "misplaced keyword ..." for a keyword): the message for a
 // name that is nothing the workspace knows.

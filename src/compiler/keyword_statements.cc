@@ -234,11 +234,13 @@ std::unique_ptr<Statement> StatementCompiler::compileFor(TokenList& statement) {
   for (std::size_t i = at + 1; i < end; ++i) {
     if (!isSeparator(statement[i], ':') || i + 1 >= end) continue;
     const Token& next = statement[i + 1];
+    // A block, a keyword statement, or an assignment (name [index] assignOp ...).
     bool statementFollows = next.kind == kBracketToken && (next.code == '}' || next.code == '{');
-    statementFollows = statementFollows || (next.kind == kNameToken &&
-                                            builtins::keywordCode(next.text) != Keyword::None);
-    for (std::size_t k = i + 1; k < end && !statementFollows; ++k) {
-      statementFollows = statement[k].kind == kAssignOpToken;
+    if (next.kind == kNameToken) {
+      std::size_t op = i + 2;
+      if (next.code == '[' && op < end && statement[op].kind == kBracketToken) ++op;
+      statementFollows = builtins::keywordCode(next.text) != Keyword::None ||
+                         (op < end && statement[op].kind == kAssignOpToken);
     }
     if (statementFollows) {
       rangeEnd = i;

@@ -21,7 +21,9 @@ constexpr int kSummaryPrecision = 5;     // significant digits
 
 AssignAndDisplayStm::AssignAndDisplayStm(StatementPtr inner, const Value* shown,
                                          std::string name)
-    : WithStm(nullptr, inner->line(), std::move(inner)), shown_(shown), name_(std::move(name)) {}
+    : WithStm(nullptr, inner->line(), nullptr), shown_(shown), name_(std::move(name)) {
+  body_ = std::move(inner);  // after its line was read
+}
 
 void AssignAndDisplayStm::exe() {
   body_->exe();
@@ -37,9 +39,9 @@ void AssignAndDisplayStm::exe() {
 }
 
 BreakPointStm::BreakPointStm(StatementPtr inner, const Value* shown, std::string function)
-    : WithStm(nullptr, inner->line(), std::move(inner)),
-      shown_(shown),
-      function_(std::move(function)) {}
+    : WithStm(nullptr, inner->line(), nullptr), shown_(shown), function_(std::move(function)) {
+  body_ = std::move(inner);  // after its line was read
+}
 
 void BreakPointStm::exe() {
   body_->exe();
