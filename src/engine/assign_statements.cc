@@ -88,6 +88,10 @@ void compoundFromValue(DoubleValue& target, const Value& operand, char op, Op ap
     return;
   }
   // An int operand is read as doubles.
+  if (operand.size == 1 && target.size == 1) {
+    target.data[0] = apply(target.data[0], static_cast<const IntValue&>(operand).data[0]);
+    return;
+  }
   DoubleValue converted;
   converted.assign(operand);
   compoundDouble(target, converted.data, converted.size, converted.nrow, op, apply);

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds the statement benchmark (Release) and prints nanoseconds per iteration.
+#   usage: bench/run_statement_bench.sh [BUILD_DIR]
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+[ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j2 --target bench_statements >/dev/null
+"$build/bin/bench_statements"
