@@ -89,6 +89,8 @@ StatementCompiler::Handler StatementCompiler::dispatch(const TokenList& statemen
     table[kNameToken] = &StatementCompiler::compileNameStatement;
     table[kBracketToken] = &StatementCompiler::compileBracketStatement;
     table[kBlockCloseToken] = &StatementCompiler::compileBlockClose;
+    // A display marker left alone (after a block that ended its statement) shows nothing.
+    table[kDisplayMarkerToken] = &StatementCompiler::skipStatement;
     return table;
   }();
   const int kind = statement.front().kind;
