@@ -45,7 +45,7 @@ std::string longExpression(int terms, const char* extra) {
 }
 
 void run(compiler::ExpressionCompiler& compiler, values::Value& x, const std::string& text,
-         int operators, const char* label) {
+         int operators, const char* label, int evaluations) {
   compiler::InputSource input(text, 'c');
   compiler::TokenList tokens;
   compiler::lex(text + " #", '#', input, tokens, nullptr);
@@ -53,19 +53,18 @@ void run(compiler::ExpressionCompiler& compiler, values::Value& x, const std::st
   values::DoubleValue workspace;
   node->pValue(workspace);  // the scratch values take their size
 
-  constexpr int kEvaluations = 1000000;
   double checksum = 0;
   allocations = 0;
   counting = true;
   const auto start = std::chrono::steady_clock::now();
-  for (int k = 0; k < kEvaluations; ++k) {
+  for (int k = 0; k < evaluations; ++k) {
     static_cast<values::DoubleValue&>(x).data[0] = k * 1e-6;
     checksum += node->pValue(workspace)->getDouble();
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   counting = false;
-  const double ns = seconds * 1e9 / kEvaluations;
+  const double ns = seconds * 1e9 / evaluations;
   std::printf("%-34s %3d operators: %8.1f ns per evaluation, %5.2f ns per operator, "
               "%ld allocations (checksum %g)\n",
               label, operators, ns, ns / operators, allocations, checksum);
@@ -73,7 +72,9 @@ void run(compiler::ExpressionCompiler& compiler, values::Value& x, const std::st
 
 }  // namespace
 
-int main() {
+// usage: bench_expression [EVALUATIONS]  (default one million per expression)
+int main(int argc, char** argv) {
+  const int evaluations = argc > 1 ? std::atoi(argv[1]) : 1000000;
   session::Workspace workspace;
   builtins::BuiltinRegistry registry;
   compiler::ExpressionCompiler compiler(workspace, registry);
@@ -82,8 +83,9 @@ int main() {
   workspace.declareVariable("y", 1)->assignDouble(1.25);
 
   constexpr int kTerms = 50;
-  run(compiler, *x, longExpression(kTerms, ""), 2 * kTerms - 1, "SimpleExpression (+ - * /)");
+  run(compiler, *x, longExpression(kTerms, ""), 2 * kTerms - 1, "SimpleExpression (+ - * /)",
+      evaluations);
   run(compiler, *x, longExpression(kTerms, " + x^2"), 2 * kTerms + 1,
-      "GeneralMixedTypeExpression (with ^)");
+      "GeneralMixedTypeExpression (with ^)", evaluations);
   return 0;
 }

@@ -290,7 +290,9 @@ void GeneralExpression::evaluateAll(V& result) {
 // Leaves the cursor at the last item consumed, whose code is the next operator.
 template <class V>
 void GeneralExpression::evaluateLevel(int lvl, std::size_t& cursor, V& dest) {
-  if (lvl <= minLevel_) {
+  // An operand followed by an operator of this level or looser is just the operand: the
+  // levels below would combine nothing.
+  if (lvl <= minLevel_ || level(items_[cursor].code) >= lvl) {
     copyIfNotSelf(dest, load(cursor, dest));
     return;
   }
@@ -307,7 +309,7 @@ void GeneralExpression::evaluateLevel(int lvl, std::size_t& cursor, V& dest) {
 template <class V>
 const V& GeneralExpression::operand(int lvl, std::size_t& cursor) {
   auto& s = static_cast<V&>(scratch(scratch_[lvl], resultType_));
-  if (lvl <= minLevel_) return load(cursor, s);
+  if (lvl <= minLevel_ || level(items_[cursor].code) >= lvl) return load(cursor, s);
   evaluateLevel(lvl, cursor, s);
   return s;
 }

@@ -257,6 +257,26 @@ TEST_F(ExpressionCompilerTest, JoinsBuildMatrices) {
   EXPECT_EQ(e->size, 4);
 }
 
+TEST_F(ExpressionCompilerTest, GeneralSequencesMixLevels) {
+  declare("x", 2);
+  EXPECT_EQ(number("x^3*4 + 1"), 33);
+  EXPECT_EQ(number("1 + x^2^2 / 4 - 1"), 4);
+  EXPECT_EQ(number("(x ? 3 :: 4) * 2 + x^0"), 7);
+  auto row = eval("[x^2, 1 + 1, 3*x]");
+  ASSERT_EQ(row->size, 3);
+  EXPECT_EQ(static_cast<const DoubleValue&>(*row).data[2], 6);
+  auto m = eval("[x, 1; 2^x, x _ 3]");
+  ASSERT_EQ(m->nrow, 2);
+  EXPECT_EQ(static_cast<const DoubleValue&>(*m).data[1], 4);
+  EXPECT_EQ(static_cast<const DoubleValue&>(*m).data[3], 0);
+}
+
+TEST_F(ExpressionCompilerTest, ImplicitElementSeparatorsAndMinus) {
+  EXPECT_EQ(eval("[1 -2]")->size, 2);
+  EXPECT_EQ(eval("[1 - 2]")->size, 1);
+  EXPECT_EQ(eval("[1, 2; 3, 4]")->nrow, 2);
+}
+
 TEST_F(ExpressionCompilerTest, IntegerOverflowIsRefused) {
   declareInt("n", 1073741823);
   EXPECT_EQ(runtimeError("-n - 1"), "integer overflow");
