@@ -254,6 +254,9 @@ std::size_t ExpressionCompiler::compileVariable(const TokenList& tokens, std::si
   const Token& name = tokens[at];
   values::Value* value = workspace_.lookup().value;
   if (name.code == '.' || name.code == '\\') return compileVariableForm(tokens, at, end, sequence);
+  if (name.code == '[' && at + 1 < end && tokens[at + 1].kind == kEmptySetToken) {
+    throw SyntaxError("empty index list");
+  }
   if (name.code == '[' && at + 1 < end && tokens[at + 1].kind == kBracketToken &&
       tokens[at + 1].code == ']') {
     sequence.appendOperand(compileIndex(tokens[at + 1], value));

@@ -142,6 +142,7 @@ TEST_F(ExpressionCompilerTest, IndexingAndEnd) {
   EXPECT_EQ(syntaxError("end + 1"), "stray 'end' keyword");
   EXPECT_EQ(syntaxError("v[1, 2, 3, 4]"), "too many indices");
   EXPECT_EQ(syntaxError("v[1i]"), "invalid type of index");
+  EXPECT_EQ(syntaxError("v[]"), "empty index list");
 }
 
 TEST_F(ExpressionCompilerTest, DotFormsAfterAVariable) {
