@@ -35,14 +35,14 @@ struct TickSpec {
   std::vector<double> minorValues(double lo, double hi) const;
 };
 
-// Fills the ticks of `spec` for the axis limits lo..hi (spec.linear says which rule).
+// Fills `ticks` for the axis limits lo..hi (ticks.linear says which rule).
 // Linear: the span rounded to one significant digit d * 10^e gives the step (d = 1: 0.2,
 // d = 2..3: 0.5, d = 4..7: 1, d >= 8: 2 times 10^e) and 4 or 5 subdivisions; the first tick
 // is the lowest multiple of the step at or above lo (within 1e-6 of the span).
 // Logarithmic: with D = ceil(log10(hi / lo)) decades, D >= 10 gives 7 ticks a factor
 // 10^floor(D / 5) apart, 2 <= D <= 9 one tick per decade with marks at the integer
 // multiples, D <= 1 the linear rule.
-void computeTicks(TickSpec& spec, double lo, double hi);
+void computeTicks(TickSpec& ticks, double lo, double hi);
 
 // A tick value in the general format with 4 significant digits, a "+" after the exponent's
 // "e" and a single leading "0" of the exponent removed: 100000 gives "1e5".

@@ -95,6 +95,15 @@ Curve::Curve(std::vector<double> xs, std::vector<double> ys, std::string_view st
   filled = styleIsFilled(styleString);
 }
 
+bool Curve::setStyleString(std::string_view s) {
+  applyStyleString(s, style);
+  MarkerSpec m = markerOfStyle(s);
+  marker = m.marker;
+  markerSize = m.size;
+  filled = styleIsFilled(s);
+  return true;
+}
+
 void Curve::setData(std::vector<double> newXs, std::vector<double> newYs) {
   ZB_ASSERT(newXs.size() == newYs.size(), "curve samples of different lengths");
   xs = std::move(newXs);
@@ -189,6 +198,14 @@ SinglePoint::SinglePoint(double px, double py, std::string_view styleString) {
   markerSize = m.size;
 }
 
+bool SinglePoint::setStyleString(std::string_view s) {
+  applyStyleString(s, style);
+  MarkerSpec m = markerOfStyle(s);
+  if (m.marker) marker = m.marker;
+  markerSize = m.size;
+  return true;
+}
+
 void SinglePoint::draw(Frame& frame) {
   Point p{frame.mapX(x), frame.mapY(y)};
   if (!hasPosition(p)) return;
@@ -266,6 +283,12 @@ MyCircle::MyCircle(double cx, double cy, double radius, std::string_view styleSt
   x = cx;
   y = cy;
   applyStyleString(styleString, style);
+}
+
+bool MyCircle::setStyleString(std::string_view s) {
+  applyStyleString(s, style);
+  filled = styleIsFilled(s);
+  return true;
 }
 
 void MyCircle::draw(Frame& frame) {

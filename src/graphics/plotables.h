@@ -40,6 +40,12 @@ class Plotable {
   virtual int kind() const { return kKindOther; }
   // One double, the item's y; a control gives its state.
   virtual std::vector<double> value() const { return {y}; }
+  // Applies a new style string (`replot` with a string); false when the item's class
+  // takes no style string (its style is then unchanged).
+  virtual bool setStyleString(std::string_view s) {
+    (void)s;
+    return false;
+  }
 
   double x = 0;  // data units; the meaning depends on the class
   double y = 0;
@@ -62,6 +68,8 @@ class Curve : public Plotable {
   void draw(Frame& frame) override;
   void move(double dx, double dy) override;
   int kind() const override { return kKindCurve; }
+  // Style, marker and fill from the string.
+  bool setStyleString(std::string_view s) override;
   // Replaces the samples. REQUIRES: xs.size() == ys.size().
   void setData(std::vector<double> xs, std::vector<double> ys);
 
@@ -96,6 +104,7 @@ class SinglePoint : public Plotable {
   SinglePoint(double x, double y, std::string_view styleString);
   void draw(Frame& frame) override;
   int kind() const override { return kKindPoint; }
+  bool setStyleString(std::string_view s) override;
 
   char marker = '+';
   int markerSize = kDefaultMarkerSize;
@@ -128,6 +137,10 @@ class TextLabel : public Plotable {
             std::string_view styleString, bool relative = false);
   void draw(Frame& frame) override;
   int kind() const override { return kKindText; }
+  bool setStyleString(std::string_view s) override {
+    applyStyleString(s, style);
+    return true;
+  }
   // Draws the label at a pixel point.
   void drawAt(Frame& frame, int px, int py) const;
 
@@ -188,6 +201,7 @@ class MyCircle : public Plotable {
   MyCircle(double x, double y, double r, std::string_view styleString);
   void draw(Frame& frame) override;
   int kind() const override { return kKindCircle; }
+  bool setStyleString(std::string_view s) override;
 
   double r = 0;
   bool filled = false;

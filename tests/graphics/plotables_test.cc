@@ -69,6 +69,28 @@ TEST_F(ItemTest, DefaultStyles) {
   EXPECT_EQ(m.title.anchor, 1);
 }
 
+TEST_F(ItemTest, NewStyleStrings) {
+  Curve c({0, 1}, {0, 1}, "");
+  EXPECT_TRUE(c.setStyleString("r#o6"));
+  EXPECT_EQ(c.style.colour, rgb(170, 0, 0));
+  EXPECT_EQ(c.marker, 'o');
+  EXPECT_EQ(c.markerSize, 6);
+  EXPECT_TRUE(c.filled);
+  SinglePoint p(0, 0, "x");
+  EXPECT_TRUE(p.setStyleString("b"));
+  EXPECT_EQ(p.marker, 'x');  // a point keeps a marker
+  EXPECT_EQ(p.style.colour, rgb(0, 0, 100));
+  MyCircle circle(0, 0, 1, "");
+  EXPECT_TRUE(circle.setStyleString("#g"));
+  EXPECT_TRUE(circle.filled);
+  TextLabel t(0, 0, "a", "", "");
+  EXPECT_TRUE(t.setStyleString("r30"));
+  EXPECT_EQ(t.style.width, 30);
+  Box b(0, 0, 1, 1, "");
+  EXPECT_FALSE(b.setStyleString("r"));
+  EXPECT_EQ(b.style.colour, kBlack);
+}
+
 TEST_F(ItemTest, ValueIsTheYField) {
   SinglePoint p(2, 3, "");
   EXPECT_EQ(p.value(), std::vector<double>{3});
