@@ -23,7 +23,8 @@ double bestMs(const std::function<void()>& work) {
   for (int r = 0; r < kRuns; ++r) {
     auto t0 = std::chrono::steady_clock::now();
     work();
-    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     best = std::min(best, ms);
   }
   return best;
@@ -65,7 +66,8 @@ int main() {
   auto elsum = std::get<builtins::ValueToDoubleRoutine>(find("elsum").routine);
   double sum = 0;
   std::printf("elsum(y) (1e7):        %8.2f ms\n", bestMs([&] { sum = elsum(y); }));
-  std::printf("  both:                %8.2f ms (sum %.6g)\n", arithmetic + bestMs([&] { sum = elsum(y); }), sum);
+  std::printf("  both:                %8.2f ms (sum %.6g)\n",
+              arithmetic + bestMs([&] { sum = elsum(y); }), sum);
 
   DoubleValue a;
   DoubleValue b;

@@ -123,7 +123,8 @@ void swaprows(Value& first, const Value* second, Value& result) {
   int a = static_cast<int>(rows[0]) - 1;
   int b = static_cast<int>(rows[1]) - 1;
   for (int c = 0; c < m.ncol(); ++c) {
-    std::swap(m.data[static_cast<int64_t>(c) * nrow + a], m.data[static_cast<int64_t>(c) * nrow + b]);
+    std::swap(m.data[static_cast<int64_t>(c) * nrow + a],
+              m.data[static_cast<int64_t>(c) * nrow + b]);
   }
 }
 

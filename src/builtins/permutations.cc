@@ -16,8 +16,8 @@ void stepPermutation(Value& argument, Value& result) {
   std::vector<double> a = doublesOf(argument);
   std::vector<int> p(a.size());
   std::transform(a.begin(), a.end(), p.begin(), values::truncateToInt);
-  bool more = kNext ? std::next_permutation(p.begin(), p.end())
-                    : std::prev_permutation(p.begin(), p.end());
+  bool more =
+      kNext ? std::next_permutation(p.begin(), p.end()) : std::prev_permutation(p.begin(), p.end());
   if (!more) {
     result.clear();
     result.flags = 0;

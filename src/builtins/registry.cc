@@ -20,8 +20,8 @@ enum Table : int {
   kScalarIntTable,     // ColumnWise and ValueToScalar, int result
   kValueDoubleTable,
   kValueIntTable,
-  kTwoArgTable,        // TwoArg and FunctorTwoArg
-  kGeneralTable,       // all result types
+  kTwoArgTable,   // TwoArg and FunctorTwoArg
+  kGeneralTable,  // all result types
   kTables
 };
 
@@ -83,8 +83,10 @@ static_assert(keywordsSorted(), "keywordCode needs the keyword table in name ord
 int BuiltinRegistry::tableOf(BuiltinKind kind, int resultType) {
   static_assert(kTableCount == kTables);
   switch (kind) {
-    case BuiltinKind::NoArgScalar: return kNoArgTable;
-    case BuiltinKind::ValueFunc: return kValueFuncTable;
+    case BuiltinKind::NoArgScalar:
+      return kNoArgTable;
+    case BuiltinKind::ValueFunc:
+      return kValueFuncTable;
     case BuiltinKind::ElementWise:
       ZB_ASSERT(resultType == kIntResult || resultType == kDoubleResult, "element result type");
       return resultType == kIntResult ? kElementIntTable : kElementDoubleTable;
@@ -96,10 +98,13 @@ int BuiltinRegistry::tableOf(BuiltinKind kind, int resultType) {
       ZB_ASSERT(resultType == kIntResult || resultType == kDoubleResult, "value result type");
       return resultType == kIntResult ? kValueIntTable : kValueDoubleTable;
     case BuiltinKind::TwoArg:
-    case BuiltinKind::FunctorTwoArg: return kTwoArgTable;
-    case BuiltinKind::General: return kGeneralTable;
+    case BuiltinKind::FunctorTwoArg:
+      return kTwoArgTable;
+    case BuiltinKind::General:
+      return kGeneralTable;
     case BuiltinKind::None:
-    case BuiltinKind::UserFunction: break;
+    case BuiltinKind::UserFunction:
+      break;
   }
   ZB_UNREACHABLE();
 }
@@ -109,9 +114,9 @@ void BuiltinRegistry::add(std::span<const BuiltinEntry> entries) {
     int table = tableOf(e.kind, e.resultType);
     ZB_ASSERT(e.routine.index() == kTableSignature[table], "routine signature differs from kind");
     ZB_ASSERT(e.maxArgs == kNoUpperBound || e.maxArgs >= e.minArgs, "argument bounds");
-    bool anyType = e.kind == BuiltinKind::General &&
-                   std::find(kTakesAnyType.begin(), kTakesAnyType.end(), e.name) !=
-                       kTakesAnyType.end();
+    bool anyType =
+        e.kind == BuiltinKind::General &&
+        std::find(kTakesAnyType.begin(), kTakesAnyType.end(), e.name) != kTakesAnyType.end();
     tables_[table].push_back({e.name, e.routine, e.minArgs, e.maxArgs, e.booleanResult, anyType});
     int index = static_cast<int>(tables_[table].size()) - 1;
     names_.insert_or_assign(std::string(e.name), Record{e.kind, index, e.resultType});
@@ -165,17 +170,23 @@ FunctionInfo BuiltinRegistry::lastFunction() const {
 
 std::pair<int, int> BuiltinRegistry::argumentBounds() const {
   switch (last_.kind) {
-    case BuiltinKind::UserFunction: return lastUserBounds_;
+    case BuiltinKind::UserFunction:
+      return lastUserBounds_;
     case BuiltinKind::None:
-    case BuiltinKind::NoArgScalar: return {0, 0};
-    case BuiltinKind::ValueFunc: return {0, 1};
-    case BuiltinKind::TwoArg: return {1, 2};
-    case BuiltinKind::FunctorTwoArg: return {2, 2};
+    case BuiltinKind::NoArgScalar:
+      return {0, 0};
+    case BuiltinKind::ValueFunc:
+      return {0, 1};
+    case BuiltinKind::TwoArg:
+      return {1, 2};
+    case BuiltinKind::FunctorTwoArg:
+      return {2, 2};
     case BuiltinKind::General: {
       const RoutineSlot& slot = tables_[kGeneralTable][last_.index];
       return {slot.minArgs, slot.maxArgs};
     }
-    default: return {1, 1};
+    default:
+      return {1, 1};
   }
 }
 

@@ -125,8 +125,8 @@ struct FunctionInfo {
   // (complex and list arguments included).
   bool takesAnyType = false;
   bool booleanResult = false;
-  const char* name = nullptr;        // the built-in's name (null for a user function)
-  Routine routine;                   // a built-in's routine
+  const char* name = nullptr;                // the built-in's name (null for a user function)
+  Routine routine;                           // a built-in's routine
   engine::UserFunc* userFunction = nullptr;  // kind 10 only
 };
 

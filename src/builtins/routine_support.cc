@@ -8,7 +8,8 @@
 namespace zirbin::builtins {
 
 std::vector<double> doublesOf(const Value& v) {
-  return withNumbers(v, [](const auto* data, int n) { return std::vector<double>(data, data + n); });
+  return withNumbers(v,
+                     [](const auto* data, int n) { return std::vector<double>(data, data + n); });
 }
 
 DoubleValue& asDouble(Value& v) {
@@ -52,7 +53,8 @@ void consoleLine(const std::string& markup) {
 }
 
 void checkOutputs(const BuiltinArgs& args, std::span<Value* const> extraOutputs, int maxOutputs) {
-  if (static_cast<int>(extraOutputs.size()) + 1 > maxOutputs) args.fail("too many output arguments");
+  if (static_cast<int>(extraOutputs.size()) + 1 > maxOutputs)
+    args.fail("too many output arguments");
 }
 
 }  // namespace zirbin::builtins

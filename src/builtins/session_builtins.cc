@@ -66,7 +66,8 @@ void assertion(BuiltinArgs& args, Value& result, std::span<Value* const> extra) 
     emptyText(result);
     return;
   }
-  if (session::console != nullptr) session::console->print("{r assertion} ", true, session::kPrintLines);
+  if (session::console != nullptr)
+    session::console->print("{r assertion} ", true, session::kPrintLines);
   showValues(args, 1);
   throw RuntimeError("assertion failed");
 }
@@ -113,7 +114,8 @@ void setColour(BuiltinArgs& args, const std::string& name, Value& result) {
     double* out = shapeDoubles(result, 1, 3);
     out[0] = out[1] = out[2] = 10;
   }
-  if (letter < 128 && std::isalpha(letter)) graphics::colourTable().set(static_cast<char>(letter), colour);
+  if (letter < 128 && std::isalpha(letter))
+    graphics::colourTable().set(static_cast<char>(letter), colour);
 }
 
 // set(name, value): changes a session setting; set() lists the names.
@@ -171,8 +173,10 @@ std::pair<int, int> bestConvergent(double x) {
   double bestError = INFINITY;
   for (int a : ratTerms(x)) {
     // Wrapping 32-bit arithmetic, computed unsigned so that overflow is defined.
-    int32_t p = static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(p0) + static_cast<uint32_t>(p1));
-    int32_t q = static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(q0) + static_cast<uint32_t>(q1));
+    int32_t p = static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(p0) +
+                                     static_cast<uint32_t>(p1));
+    int32_t q = static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(q0) +
+                                     static_cast<uint32_t>(q1));
     p1 = p0;
     q1 = q0;
     p0 = p;

@@ -87,10 +87,8 @@ void issubset(Value& first, const Value* second, Value& result) {
 constexpr BuiltinKind kTwo = BuiltinKind::TwoArg;
 
 constexpr BuiltinEntry kEntries[] = {
-    {"union", kTwo, kDoubleResult, setUnion},
-    {"intersect", kTwo, kDoubleResult, intersect},
-    {"setminus", kTwo, kDoubleResult, setminus},
-    {"setxor", kTwo, kDoubleResult, setxor},
+    {"union", kTwo, kDoubleResult, setUnion},    {"intersect", kTwo, kDoubleResult, intersect},
+    {"setminus", kTwo, kDoubleResult, setminus}, {"setxor", kTwo, kDoubleResult, setxor},
     {"issubset", kTwo, kDoubleResult, issubset},
 };
 

@@ -88,12 +88,14 @@ double trace(const Value& v) {
 // zero diagonal.
 double graphIndex(const Value& v) {
   int n = v.nrow;
-  if (static_cast<int64_t>(n) * n != v.size) session::checkFailed("grindex", "invalid adjacency matrix");
+  if (static_cast<int64_t>(n) * n != v.size)
+    session::checkFailed("grindex", "invalid adjacency matrix");
   std::vector<double> a = doublesOf(v);
   for (int i = 0; i < n; ++i) {
     for (int j = 0; j < n; ++j) {
       double x = a[static_cast<size_t>(i) * n + j];
-      bool valid = (x == 0 || x == 1) && x == a[static_cast<size_t>(j) * n + i] && (i != j || x == 0);
+      bool valid =
+          (x == 0 || x == 1) && x == a[static_cast<size_t>(j) * n + i] && (i != j || x == 0);
       if (!valid) session::checkFailed("grindex", "invalid adjacency matrix");
     }
   }

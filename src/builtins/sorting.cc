@@ -107,7 +107,8 @@ void sortrows(Value& argument, Value& result) {
     using T = std::remove_pointer_t<decltype(data)>;
     for (int c = 0; c < cols; ++c) {
       for (int r = 0; r < rows; ++r) {
-        data[static_cast<size_t>(c) * rows + r] = static_cast<T>(a[static_cast<size_t>(c) * rows + order[r]]);
+        data[static_cast<size_t>(c) * rows + r] =
+            static_cast<T>(a[static_cast<size_t>(c) * rows + order[r]]);
       }
     }
   });

@@ -90,7 +90,8 @@ void strfind(Value& first, const Value* second, Value& result) {
   std::vector<double> positions;
   if (!t.empty() && t.size() <= s.size()) {
     for (size_t i = 0; i + t.size() <= s.size(); ++i) {
-      if (std::equal(t.begin(), t.end(), s.begin() + i)) positions.push_back(static_cast<double>(i + 1));
+      if (std::equal(t.begin(), t.end(), s.begin() + i))
+        positions.push_back(static_cast<double>(i + 1));
     }
   }
   double* out = shapeDoubles(result, 1, static_cast<int64_t>(positions.size()));

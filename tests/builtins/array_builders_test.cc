@@ -55,9 +55,11 @@ TEST(ArrayBuilders, SeqGivesAHundredPointsByDefault) {
   EXPECT_EQ(e.back(), 1);
   EXPECT_DOUBLE_EQ(e[1], 1.0 / 99);
   DoubleValue three = row({1, 2, 5});
-  EXPECT_EQ(elements(*valueToValue("linspace", three)), (std::vector<double>{1, 1.25, 1.5, 1.75, 2}));
+  EXPECT_EQ(elements(*valueToValue("linspace", three)),
+            (std::vector<double>{1, 1.25, 1.5, 1.75, 2}));
   DoubleValue one(1);
-  EXPECT_EQ(runtimeError([&] { valueToValue("seq", one); }), "in seq: need 2 or 3 scalar arguments");
+  EXPECT_EQ(runtimeError([&] { valueToValue("seq", one); }),
+            "in seq: need 2 or 3 scalar arguments");
 }
 
 TEST(ArrayBuilders, DiagOfAVectorAndOfASquareMatrix) {
@@ -81,7 +83,8 @@ TEST(ArrayBuilders, DiagMessages) {
   EXPECT_EQ(runtimeError([&] { twoArg("diag", m, nullptr); }), "in diag: non-square matrix");
   DoubleValue v = row({1, 2});
   DoubleValue pair = row({1, 2});
-  EXPECT_EQ(runtimeError([&] { twoArg("diag", v, &pair); }), "in diag: 2nd argument must be scalar");
+  EXPECT_EQ(runtimeError([&] { twoArg("diag", v, &pair); }),
+            "in diag: 2nd argument must be scalar");
 }
 
 TEST(ArrayBuilders, ReshapeKeepsStorageOrder) {
@@ -115,8 +118,10 @@ TEST(ArrayBuilders, SwaprowsExchangesTwoRows) {
   EXPECT_EQ(elements(*s), (std::vector<double>{5, 3, 1, 6, 4, 2}));
   DoubleValue one(1);
   DoubleValue outside = row({1, 4});
-  EXPECT_EQ(runtimeError([&] { twoArg("swaprows", m, &one); }), "in swaprows: requires 2 rows of numbers");
-  EXPECT_EQ(runtimeError([&] { twoArg("swaprows", m, &outside); }), "in swaprows: invalid row numbers");
+  EXPECT_EQ(runtimeError([&] { twoArg("swaprows", m, &one); }),
+            "in swaprows: requires 2 rows of numbers");
+  EXPECT_EQ(runtimeError([&] { twoArg("swaprows", m, &outside); }),
+            "in swaprows: invalid row numbers");
 }
 
 }  // namespace

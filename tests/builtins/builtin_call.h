@@ -22,7 +22,6 @@ using values::DoubleValue;
 using values::IntValue;
 using values::ListValue;
 
-
 inline DoubleValue row(std::initializer_list<double> elements) {
   DoubleValue v;
   v.setLayout(static_cast<int>(elements.size()), 1, 0);
@@ -63,8 +62,10 @@ inline IntValue text(const std::string& s) {
 inline std::vector<double> elements(const Value& v) {
   std::vector<double> out;
   for (int i = 0; i < v.size; ++i) {
-    if (v.valueType() == values::INTEGER_VAL) out.push_back(static_cast<const IntValue&>(v).data[i]);
-    if (v.valueType() == values::DOUBLE_VAL) out.push_back(static_cast<const DoubleValue&>(v).data[i]);
+    if (v.valueType() == values::INTEGER_VAL)
+      out.push_back(static_cast<const IntValue&>(v).data[i]);
+    if (v.valueType() == values::DOUBLE_VAL)
+      out.push_back(static_cast<const DoubleValue&>(v).data[i]);
   }
   return out;
 }
@@ -87,14 +88,12 @@ inline double noArg(const std::string& name) {
   return std::get<NoArgScalarRoutine>(function(name, BuiltinKind::NoArgScalar).routine)();
 }
 
-
 inline FunctionInfo scalarFunction(const std::string& name) {
   BuiltinRegistry& registry = session::builtinRegistry();
   BuiltinKind kind = registry.lookup(name);
   EXPECT_TRUE(kind == BuiltinKind::ColumnWise || kind == BuiltinKind::ValueToScalar) << name;
   return registry.lastFunction();
 }
-
 
 inline double scalarD(const std::string& name, const Value& v) {
   return std::get<ValueToDoubleRoutine>(scalarFunction(name).routine)(v);
@@ -126,7 +125,7 @@ inline std::unique_ptr<Value> functor(const std::string& name, Value& first, con
 }
 
 inline std::unique_ptr<Value> general(const std::string& name, std::vector<Value*> args,
-                               std::vector<Value*> extraOutputs = {}) {
+                                      std::vector<Value*> extraOutputs = {}) {
   FunctionInfo info = function(name, BuiltinKind::General);
   std::vector<BuiltinArg> slots;
   for (Value* v : args) slots.push_back({v, nullptr});

@@ -62,13 +62,15 @@ TEST(Bits, BinaryOfAVectorGivesOneRowEach) {
 
 TEST(Bits, BinaryMessages) {
   DoubleValue m = matrix(2, 2, {1, 2, 3, 4});
-  EXPECT_EQ(runtimeError([&] { twoArg("binary", m, nullptr); }), "requires scalar or vector argument");
+  EXPECT_EQ(runtimeError([&] { twoArg("binary", m, nullptr); }),
+            "requires scalar or vector argument");
   DoubleValue negative(-1);
   EXPECT_EQ(runtimeError([&] { twoArg("binary", negative, nullptr); }),
             "negative numbers are not handled, sorry");
   DoubleValue v = row({1, 2});
   DoubleValue reverse(1);
-  EXPECT_EQ(runtimeError([&] { twoArg("binary", v, &reverse); }), "reverse option not available for matrix");
+  EXPECT_EQ(runtimeError([&] { twoArg("binary", v, &reverse); }),
+            "reverse option not available for matrix");
 }
 
 TEST(Bits, UnbinaryUndoesBinary) {

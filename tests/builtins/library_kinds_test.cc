@@ -74,9 +74,14 @@ TEST(Library, GeneralBoundsOfTheLibrary) {
   using Bounds = std::pair<int, int>;
   BuiltinRegistry& registry = session::builtinRegistry();
   const std::pair<const char*, Bounds> bounds[] = {
-      {"list", {0, kNoUpperBound}}, {"split", {1, 3}},   {"disp", {1, kNoUpperBound}},
-      {"assert", {1, kNoUpperBound}}, {"join", {1, 2}},  {"pad", {2, 4}},
-      {"set", {0, 2}},              {"$multiassign", {1, kNoUpperBound}},
+      {"list", {0, kNoUpperBound}},
+      {"split", {1, 3}},
+      {"disp", {1, kNoUpperBound}},
+      {"assert", {1, kNoUpperBound}},
+      {"join", {1, 2}},
+      {"pad", {2, 4}},
+      {"set", {0, 2}},
+      {"$multiassign", {1, kNoUpperBound}},
   };
   for (const auto& [name, expected] : bounds) {
     registry.lookup(name);

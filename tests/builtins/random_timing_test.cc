@@ -26,9 +26,11 @@ TEST(Random, RandMessages) {
   DoubleValue zero(0);
   EXPECT_EQ(runtimeError([&] { valueToValue("rand", zero); }), "in math function: negative n");
   DoubleValue negativeRows = row({-1, 2});
-  EXPECT_EQ(runtimeError([&] { valueToValue("rand", negativeRows); }), "in math function: negative n");
+  EXPECT_EQ(runtimeError([&] { valueToValue("rand", negativeRows); }),
+            "in math function: negative n");
   DoubleValue three = row({2, 3, 4});
-  EXPECT_EQ(runtimeError([&] { valueToValue("rand", three); }), "in math function: too many arguments");
+  EXPECT_EQ(runtimeError([&] { valueToValue("rand", three); }),
+            "in math function: too many arguments");
 }
 
 TEST(Random, RandexpTakesTheRateFirst) {
@@ -39,7 +41,8 @@ TEST(Random, RandexpTakesTheRateFirst) {
   DoubleValue rate(2);
   EXPECT_EQ(valueToValue("randexp", rate)->size, 1);
   DoubleValue four = row({2, 3, 4, 5});
-  EXPECT_EQ(runtimeError([&] { valueToValue("randexp", four); }), "in math function: too many arguments");
+  EXPECT_EQ(runtimeError([&] { valueToValue("randexp", four); }),
+            "in math function: too many arguments");
 }
 
 TEST(Random, RandexpHasMeanOneOverTheRate) {

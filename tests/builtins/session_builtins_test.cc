@@ -56,7 +56,8 @@ TEST_F(SessionBuiltins, ErrorWithANonZeroLevelFailsWithTheMessage) {
   message.assignString("x");
   EXPECT_EQ(runtimeError([&] { twoArg("error", one, &message); }), "x");
   DoubleValue pair = row({1, 1});
-  EXPECT_EQ(runtimeError([&] { twoArg("error", pair, &message); }), "in error: level was not scalar");
+  EXPECT_EQ(runtimeError([&] { twoArg("error", pair, &message); }),
+            "in error: level was not scalar");
 }
 
 TEST_F(SessionBuiltins, AssertPassesQuietlyOrReportsAndFails) {
@@ -68,7 +69,8 @@ TEST_F(SessionBuiltins, AssertPassesQuietlyOrReportsAndFails) {
   EXPECT_EQ(runtimeError([&] { general("assert", {&no, &why}); }), "assertion failed");
   EXPECT_EQ(console.line(0), "{r assertion} x too big");
   DoubleValue pair = row({1, 1});
-  EXPECT_EQ(runtimeError([&] { general("assert", {&pair}); }), "in assert: condition was not scalar");
+  EXPECT_EQ(runtimeError([&] { general("assert", {&pair}); }),
+            "in assert: condition was not scalar");
 }
 
 TEST_F(SessionBuiltins, SetListsAndChangesSettings) {
@@ -106,9 +108,13 @@ TEST_F(SessionBuiltins, SetMessages) {
   EXPECT_EQ(runtimeError([&] { general("set", {&shortName}); }), "format should be 'RGB u'");
   IntValue name = text("rgb r");
   DoubleValue two = row({1, 2});
-  EXPECT_EQ(runtimeError([&] { general("set", {&name, &two}); }), "RGB code should have three numbers");
+  EXPECT_EQ(runtimeError([&] {
+              general("set", {&name, &two});
+            }),
+            "RGB code should have three numbers");
   IntValue unknown = text("colour");
-  EXPECT_EQ(runtimeError([&] { general("set", {&unknown}); }), "in set: not a recognized parameter");
+  EXPECT_EQ(runtimeError([&] { general("set", {&unknown}); }),
+            "in set: not a recognized parameter");
   IntValue cd = text("cd");
   EXPECT_THROW(general("set", {&cd}), session::OperatorCode);
   IntValue airy = text("airy");
@@ -131,7 +137,8 @@ TEST_F(SessionBuiltins, RatOfAPairEndingInOneGivesTheTerms) {
   DoubleValue x = row({std::numbers::pi, 1});
   std::vector<double> terms = elements(*valueToValue("rat", x));
   ASSERT_GE(terms.size(), 4u);
-  EXPECT_EQ(std::vector<double>(terms.begin(), terms.begin() + 4), (std::vector<double>{3, 7, 15, 1}));
+  EXPECT_EQ(std::vector<double>(terms.begin(), terms.begin() + 4),
+            (std::vector<double>{3, 7, 15, 1}));
   DoubleValue empty;
   EXPECT_EQ(valueToValue("rat", empty)->size, 0);
 }

@@ -32,7 +32,8 @@ TEST(ShapeQueries, IsnumReadsStringsOnly) {
   EXPECT_EQ(scalarI("isnum", text(" 3.5e2 ")), 1);
   EXPECT_EQ(scalarI("isnum", text("3x")), 0);
   EXPECT_EQ(scalarI("isnum", text("")), 0);
-  EXPECT_EQ(runtimeError([] { scalarI("isnum", DoubleValue(3)); }), "isnum called for a non-string");
+  EXPECT_EQ(runtimeError([] { scalarI("isnum", DoubleValue(3)); }),
+            "isnum called for a non-string");
 }
 
 TEST(ShapeQueries, ShapeGivesRowsAndColumns) {
@@ -58,7 +59,9 @@ TEST(ShapeQueries, NumericLimitsByName) {
 
 TEST(ShapeQueries, TraceOfSquareMatricesOnly) {
   EXPECT_EQ(scalarD("trace", matrix(2, 2, {1, 2, 3, 4})), 5);
-  EXPECT_EQ(runtimeError([] { scalarD("trace", matrix(2, 3, {1, 2, 3, 4, 5, 6})); }),
+  EXPECT_EQ(runtimeError([] {
+              scalarD("trace", matrix(2, 3, {1, 2, 3, 4, 5, 6}));
+            }),
             "in trace: non-square matrix");
 }
 
@@ -66,9 +69,13 @@ TEST(ShapeQueries, GraphIndexSumsPathLengths) {
   // The path 1-2-3: distances 1, 1 and 2.
   EXPECT_EQ(scalarD("grindex", matrix(3, 3, {0, 1, 0, 1, 0, 1, 0, 1, 0})), 4);
   EXPECT_TRUE(std::isinf(scalarD("grindex", matrix(2, 2, {0, 0, 0, 0}))));
-  EXPECT_EQ(runtimeError([] { scalarD("grindex", matrix(2, 2, {0, 1, 0, 0})); }),
+  EXPECT_EQ(runtimeError([] {
+              scalarD("grindex", matrix(2, 2, {0, 1, 0, 0}));
+            }),
             "in grindex: invalid adjacency matrix");
-  EXPECT_EQ(runtimeError([] { scalarD("grindex", row({0, 1})); }),
+  EXPECT_EQ(runtimeError([] {
+              scalarD("grindex", row({0, 1}));
+            }),
             "in grindex: invalid adjacency matrix");
 }
 

@@ -39,7 +39,8 @@ TEST(Strings, Str2numReadsNumbers) {
   s.assignString("1, 2 3");
   EXPECT_EQ(elements(*twoArg("str2num", s, nullptr)), (std::vector<double>{1, 2, 3}));
   s.assignString("12abc");
-  EXPECT_EQ(runtimeError([&] { twoArg("str2num", s, nullptr); }), "str2num called on non-number string");
+  EXPECT_EQ(runtimeError([&] { twoArg("str2num", s, nullptr); }),
+            "str2num called on non-number string");
   DoubleValue fallback(-1);
   EXPECT_EQ(elements(*twoArg("str2num", s, &fallback)), (std::vector<double>{-1}));
 }
@@ -53,7 +54,8 @@ TEST(Strings, StrfindGivesEveryStart) {
   EXPECT_EQ(elements(*twoArg("findstr", s, &t)), (std::vector<double>{1, 3, 5}));
   t.assignString("x");
   EXPECT_EQ(twoArg("strfind", s, &t)->size, 0);
-  EXPECT_EQ(runtimeError([&] { twoArg("strfind", s, nullptr); }), "strfind/findstr requires two arguments");
+  EXPECT_EQ(runtimeError([&] { twoArg("strfind", s, nullptr); }),
+            "strfind/findstr requires two arguments");
 }
 
 TEST(Strings, SplitAtWhiteSpaceRuns) {
@@ -79,8 +81,13 @@ TEST(Strings, SplitSeparatorsAreSingleCharacters) {
   IntValue s = text("a,b");
   IntValue two = text(", ");
   IntValue comma = text(",");
-  EXPECT_EQ(runtimeError([&] { general("split", {&s, &two}); }), "only single-character separator allowed");
-  EXPECT_EQ(runtimeError([&] { general("split", {&s, &comma, &two}); }),
+  EXPECT_EQ(runtimeError([&] {
+              general("split", {&s, &two});
+            }),
+            "only single-character separator allowed");
+  EXPECT_EQ(runtimeError([&] {
+              general("split", {&s, &comma, &two});
+            }),
             "only single-character delimiter allowed");
 }
 
