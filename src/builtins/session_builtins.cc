@@ -25,24 +25,31 @@ namespace {
 
 using session::RuntimeError;
 
+// Set while the console line was left open by a disp whose last argument was the empty
+// string: the next disp continues that line.
+bool dispLeftLineOpen = false;
+
 // Writes values as disp shows them: a string as its text appended to the current line
-// (literally), anything else through the value display. A new line follows the last one,
-// unless it is an empty string, which leaves the line open for the next output.
-void showValues(const BuiltinArgs& args, int first) {
+// (literally), anything else through the value display. The first value starts a new line
+// when `newLineFirst` is set and the current line holds anything. A new line follows the
+// last value, unless it is an empty string, which leaves the line open for the next output.
+void showValues(const BuiltinArgs& args, int first, bool newLineFirst) {
   session::ConsoleOutput* out = session::console;
   if (out == nullptr) return;
   bool lineOpen = false;
   for (int i = first; i < args.count(); ++i) {
     const Value& v = args.value(i);
     if (v.isChar()) {
-      out->print(v.toString(), false, session::kPrintText);
+      out->print(v.toString(), newLineFirst, session::kPrintText);
       lineOpen = v.size == 0;
     } else {
-      values::Display(v, false, false, false);
+      values::Display(v, false, newLineFirst, false);
       lineOpen = false;
     }
+    newLineFirst = false;
   }
   if (!lineOpen) out->newLine();
+  dispLeftLineOpen = lineOpen;
 }
 
 // The empty string that disp and assert give.
@@ -53,7 +60,9 @@ void emptyText(Value& result) {
 
 void disp(BuiltinArgs& args, Value& result, std::span<Value* const> extra) {
   checkOutputs(args, extra, 1);
-  showValues(args, 0);
+  // A value shown just before (or any other output) leaves its line unfinished: disp
+  // starts its own line then, and continues only a line that an earlier disp left open.
+  showValues(args, 0, !dispLeftLineOpen);
   emptyText(result);
 }
 
@@ -68,7 +77,7 @@ void assertion(BuiltinArgs& args, Value& result, std::span<Value* const> extra) 
   }
   if (session::console != nullptr)
     session::console->print("{r assertion} ", true, session::kPrintLines);
-  showValues(args, 1);
+  showValues(args, 1, false);
   throw RuntimeError("assertion failed");
 }
 

@@ -35,6 +35,14 @@ TEST_F(SessionBuiltins, DispWithATrailingEmptyStringLeavesTheLineOpen) {
   EXPECT_EQ(console.line(0), "ab");
 }
 
+TEST_F(SessionBuiltins, DispStartsItsOwnLineAfterOtherOutput) {
+  console.print("{b 1 2 3}", true, session::kPrintLines);
+  IntValue a = text("a");
+  general("disp", {&a});
+  EXPECT_EQ(console.line(0), "{b 1 2 3}");
+  EXPECT_EQ(console.line(1), "a");
+}
+
 TEST_F(SessionBuiltins, DispShowsMarkupCharactersLiterally) {
   IntValue braces = text("{r x}");
   general("disp", {&braces});
