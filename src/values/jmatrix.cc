@@ -190,6 +190,18 @@ void JMatrix<T>::resizeFill(int n, int rows, const T& v) {
 template <typename T>
 void JMatrix<T>::copyFrom(const JMatrix& source) {
   if (this == &source) return;
+  if constexpr (kIsList<T>) {
+    // The source may live inside one of our own items (x = x{2}): copy it completely
+    // before our items go.
+    JMatrix copy;
+    copy.data = allocate(source.size);
+    copy.size = copy.capacity_ = source.size;
+    copyElements(copy.data, source.data, source.size);
+    copy.nrow = source.nrow;
+    copy.flags = source.flags;
+    *this = std::move(copy);
+    return;
+  }
   resize(source.size);
   copyElements(data, source.data, source.size);
   nrow = source.nrow;
@@ -683,9 +695,12 @@ void JMatrix<T>::negate() {
 
 template <typename T>
 void JMatrix<T>::IndexedAssign(int irc, const int* list, int count, const JMatrix& source) {
-  if (&source == this) {
+  // A list source may be our own item, or live inside one: copy it first.
+  if (&source == this || kIsList<T>) {
     JMatrix copy(source);
-    IndexedAssign(irc, list, count, copy);
+    detail::visitPlaces(*this, irc, list, count, copy,
+                        "invalid irc in in JMatrix<T>::IndexedAssign",
+                        [](T& place, const T& value) { place = value; });
     return;
   }
   detail::visitPlaces(*this, irc, list, count, source,

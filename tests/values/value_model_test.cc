@@ -169,6 +169,29 @@ TEST(ListValue, AssignmentCopiesItemsDeeply) {
   EXPECT_EQ(sourceNested.data[0].value->getInt(), 7);
 }
 
+TEST(ListValue, AssigningANestedListToItsOwnerIsSafe) {
+  ListValue outer;
+  outer.setLayout(2, 1, JMAT_LIST);
+  outer.data[0].value = std::make_unique<IntValue>(1);
+  ListValue inner;
+  inner.setLayout(2, 1, JMAT_LIST);
+  inner.data[0].value = std::make_unique<IntValue>(2);
+  inner.data[1].value = std::make_unique<IntValue>(3);
+  outer.data[1].value = newValueCopy(inner);
+  outer.assign(*outer.data[1].value);  // x = x{2}
+  ASSERT_EQ(outer.size, 2);
+  EXPECT_EQ(outer.data[0].value->getInt(), 2);
+  EXPECT_EQ(outer.data[1].value->getInt(), 3);
+
+  ListValue again;
+  again.setLayout(2, 1, JMAT_LIST);
+  again.data[1].value = newValueCopy(inner);
+  int both[] = {1, 2};
+  again.IndexedAssign(kElementMode, both, 2, static_cast<ListValue&>(*again.data[1].value));
+  EXPECT_EQ(again.data[0].value->getInt(), 2);
+  EXPECT_EQ(again.data[1].value->getInt(), 3);
+}
+
 TEST(ListValue, ScalarAssignmentsMakeOneItemLists) {
   ListValue list;
   list.assignDouble(2.5);
