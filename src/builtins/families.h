@@ -22,5 +22,6 @@ void registerBits(BuiltinRegistry& registry);              // bits.cc
 void registerRandom(BuiltinRegistry& registry);            // random.cc
 void registerTiming(BuiltinRegistry& registry);            // timing.cc
 void registerSessionBuiltins(BuiltinRegistry& registry);   // session_builtins.cc
+void registerEvaluation(BuiltinRegistry& registry);        // evaluation.cc
 
 }  // namespace zirbin::builtins

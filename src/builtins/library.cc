@@ -24,6 +24,7 @@ void registerAll(BuiltinRegistry& registry) {
   registerRandom(registry);
   registerTiming(registry);
   registerSessionBuiltins(registry);
+  registerEvaluation(registry);
 }
 
 }  // namespace zirbin::builtins

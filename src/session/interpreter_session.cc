@@ -16,18 +16,26 @@ namespace zirbin::session {
 
 namespace {
 
-// Makes a session's output the process-wide console while one of its commands runs, and
-// puts the previous one back afterwards (a secondary session may run inside another's
-// callback).
+// Makes a session's output the process-wide console (and its workspace the running one)
+// while one of its commands runs, and puts the previous ones back afterwards (a secondary
+// session may run inside another's callback).
 class ConsoleScope {
  public:
-  explicit ConsoleScope(ConsoleOutput& output) : saved_(console) { console = &output; }
-  ~ConsoleScope() { console = saved_; }
+  ConsoleScope(ConsoleOutput& output, Workspace& running)
+      : saved_(console), savedWorkspace_(workspace) {
+    console = &output;
+    workspace = &running;
+  }
+  ~ConsoleScope() {
+    console = saved_;
+    workspace = savedWorkspace_;
+  }
   ConsoleScope(const ConsoleScope&) = delete;
   ConsoleScope& operator=(const ConsoleScope&) = delete;
 
  private:
   ConsoleOutput* saved_;
+  Workspace* savedWorkspace_;
 };
 
 // Writes one plain console line: shown literally, whatever characters it holds.
@@ -60,14 +68,14 @@ InterpreterSession::~InterpreterSession() {
 }
 
 void InterpreterSession::restoreState() {
-  ConsoleScope scope(output_);
+  ConsoleScope scope(output_, workspace_);
   loadSession(workspace_, files::stateDirectory(), prompts_);
   files::loadPathList(pathList_, files::stateFilePath(files::kPathListFileName), true,
                       prompts_);
 }
 
 void InterpreterSession::saveState() {
-  ConsoleScope scope(output_);
+  ConsoleScope scope(output_, workspace_);
   // Nothing may escape a destructor; a failed save has been reported by the prompts.
   try {
     saveSession(workspace_, files::stateDirectory(), prompts_);
@@ -96,7 +104,7 @@ void InterpreterSession::loadInput(const std::string& text, char mode) {
 }
 
 bool InterpreterSession::runCommand() {
-  ConsoleScope scope(output_);
+  ConsoleScope scope(output_, workspace_);
   compiler_->setDepth(0);
   // TODO: reset the call-trace depth and compile pending `funcdec` bodies here once user
   // functions exist; they come with the function table.

@@ -9,6 +9,7 @@ class BuiltinRegistry;
 namespace zirbin::session {
 
 class ConsoleOutput;
+class Workspace;
 
 // Cleared by `return` (and by "Halt" in the debugger) to stop the remaining statements of
 // the running blocks; set by the command cycle before each command and by a user-function
@@ -37,6 +38,10 @@ builtins::BuiltinRegistry& builtinRegistry();
 // command, so that values, warnings and messages reach its console. May be null (unit
 // tests); then output is dropped.
 inline ConsoleOutput* console = nullptr;
+
+// The workspace of the running session: set with `console` by the command cycle while it
+// runs a command (the built-in `eval` compiles its text against it). Null otherwise.
+inline Workspace* workspace = nullptr;
 
 // The text-redraw setting: when set, a text label that replaces another has its whole
 // frame redrawn, else only the label is drawn. Written by the `set` built-in ("text");
