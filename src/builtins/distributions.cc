@@ -1,0 +1,157 @@
+// Distributions and peak shapes: normal random numbers (err), the Gaussian and Lorentzian
+// peaks, the Poisson and binomial distributions and the binomial coefficients.
+#include <cmath>
+
+#include "builtins/function_argument.h"
+#include "builtins/numeric_families.h"
+#include "builtins/routine_support.h"
+
+namespace zirbin::builtins {
+
+namespace {
+
+using session::checkFailed;
+
+// Leva's bounds of the ratio-of-uniforms method for normal deviates.
+constexpr double kLevaScale = 1.7156;
+constexpr double kLevaS = 0.449871;
+constexpr double kLevaT = 0.386595;
+constexpr double kLevaA = 0.19600;
+constexpr double kLevaB = 0.25472;
+constexpr double kLevaInner = 0.27597;
+constexpr double kLevaOuter = 0.27846;
+
+double uniform() { return cRand() / static_cast<double>(kRandMax); }
+
+// A normal deviate of mean 0 and standard deviation 1.
+double normalDeviate() {
+  for (;;) {
+    const double u = uniform();
+    const double v = kLevaScale * (uniform() - 0.5);
+    const double x = u - kLevaS;
+    const double y = std::fabs(v) + kLevaT;
+    const double q = x * x + y * (kLevaA * y - kLevaB * x);
+    if (q < kLevaInner) return v / u;
+    if (q <= kLevaOuter && v * v <= -4 * u * u * std::log(u)) return v / u;
+  }
+}
+
+// err(s), err(s, n), err(s, r, c): normal numbers of standard deviation s: one, a 1 x n
+// row, or an r x c matrix.
+void err(Value& argument, Value& result) {
+  const std::vector<double> p = doublesOf(argument);
+  if (p.size() >= 4) checkFailed("math function", "too many arguments");
+  if (p.empty()) {
+    result.clear();
+    result.flags = 0;
+    return;
+  }
+  const double s = p[0];
+  const double rows = p.size() == 3 ? p[1] : 1;
+  const double cols = p.size() >= 2 ? p.back() : 1;
+  if (!(rows >= 0) || !(cols >= 1)) checkFailed("math function", "negative n");
+  double* out = shapeDoubles(result, clampDimension(rows), clampDimension(cols));
+  for (int i = 0; i < result.size; ++i) out[i] = s * normalDeviate();
+}
+
+// The peak parameters: missing trailing entries come from [1, 1, 0, 0].
+std::array<double, 4> peakParameters(const Value& p) {
+  std::array<double, 4> q = {1, 1, 0, 0};
+  const std::vector<double> given = doublesOf(p);
+  for (size_t k = 0; k < given.size() && k < q.size(); ++k) q[k] = given[k];
+  return q;
+}
+
+// Applies f to every element of the points into the result (the points' shape).
+template <typename F>
+void overPoints(const Value* x, Value& result, F f) {
+  const auto& xs = static_cast<const DoubleValue&>(*x);
+  const std::vector<double> at(xs.data, xs.data + xs.size);
+  double* out = shapeDoubles(result, xs.nrow, xs.ncol());
+  for (size_t k = 0; k < at.size(); ++k) out[k] = f(at[k]);
+}
+
+// gauss([A, sigma, x0, c], x) = A exp(-0.5 ((x - x0) / sigma)^2) + c.
+void gauss(Value& p, const Value* x, Value& result) {
+  const auto [a, sigma, x0, c] = peakParameters(p);
+  overPoints(x, result, [&](double t) {
+    const double z = (t - x0) / sigma;
+    return a * std::exp(-0.5 * z * z) + c;
+  });
+}
+
+// lor([A, w, x0, c], x) = A h / ((x - x0)^2 + h) + c with h = w^2 / 4.
+void lor(Value& p, const Value* x, Value& result) {
+  const auto [a, w, x0, c] = peakParameters(p);
+  const double h = w * w / 4;
+  overPoints(x, result, [&](double t) { return a * h / ((t - x0) * (t - x0) + h) + c; });
+}
+
+// poisson(mu, k) = exp(k ln mu - mu - lgamma(k + 1)); an empty mu is 1.
+void poisson(Value& m, const Value* k, Value& result) {
+  const std::vector<double> given = doublesOf(m);
+  const double mu = given.empty() ? 1 : given[0];
+  overPoints(k, result, [&](double t) { return std::exp(t * std::log(mu) - mu - std::lgamma(t + 1)); });
+}
+
+// binomial([n, p], k): the probability of k successes in n trials of probability p.
+void binomial(Value& np, const Value* k, Value& result) {
+  const std::vector<double> given = doublesOf(np);
+  if (given.size() != 2) checkFailed("binomial", "[n,p] should be two scalar numbers");
+  const double n = given[0];
+  const double p = given[1];
+  const auto& ks = static_cast<const DoubleValue&>(*k);
+  for (int i = 0; i < ks.size; ++i) {
+    if (ks.data[i] < 0) checkFailed("binomial", "negative k in binomial distribution");
+  }
+  overPoints(k, result, [&](double t) {
+    if (t > n) return 0.0;
+    return std::exp((n - t) * std::log(1 - p) + t * std::log(p) + std::lgamma(n + 1) -
+                    std::lgamma(t + 1) - std::lgamma(n - t + 1));
+  });
+}
+
+// Pascal's triangle for n = 2 .. 9 and k = 1 .. 4.
+constexpr double kPascal[8][4] = {
+    {2, 1, 1, 1},     {3, 3, 1, 1},      {4, 6, 4, 1},      {5, 10, 10, 5},
+    {6, 15, 20, 15},  {7, 21, 35, 35},   {8, 28, 56, 70},   {9, 36, 84, 126},
+};
+// Below this k the coefficient is a product of k quotients; from it on, lgamma.
+constexpr int kProductLimit = 100;
+constexpr int kTableRows = 9;
+
+// C(n, k) for whole n and k. k outside 0 .. n gives 0 (there is no way to choose them).
+double binomialCoefficient(int n, int k) {
+  if (k < 0 || k > n) return 0;
+  if (n <= 2 * k) k = n - k;
+  if (n < 2 || k <= 0) return 1;
+  if (n <= kTableRows) return kPascal[n - 2][k - 1];
+  if (k < kProductLimit) {
+    double c = 1;
+    for (int i = 0; i < k; ++i) c *= static_cast<double>(n - i) / (i + 1);
+    return std::round(c);
+  }
+  return std::round(std::exp(std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0)));
+}
+
+// bnc(n, k): C(n, k) at every element k.
+void bnc(Value& nValue, const Value* k, Value& result) {
+  if (nValue.size != 1) checkFailed("bnc", "need n to be scalar");
+  const int n = values::truncateToInt(doublesOf(nValue)[0]);
+  overPoints(k, result, [&](double t) { return binomialCoefficient(n, values::truncateToInt(t)); });
+}
+
+const BuiltinEntry kDistributions[] = {
+    {"poisson", BuiltinKind::FunctorTwoArg, kDoubleResult, &poisson},
+    {"bnc", BuiltinKind::FunctorTwoArg, kDoubleResult, &bnc},
+    {"gauss", BuiltinKind::FunctorTwoArg, kDoubleResult, &gauss},
+    {"lor", BuiltinKind::FunctorTwoArg, kDoubleResult, &lor},
+    {"binomial", BuiltinKind::FunctorTwoArg, kDoubleResult, &binomial},
+    {"err", BuiltinKind::ValueToValue, kDoubleResult, &err},
+};
+
+}  // namespace
+
+void registerDistributions(BuiltinRegistry& registry) { registry.add(kDistributions); }
+
+}  // namespace zirbin::builtins
