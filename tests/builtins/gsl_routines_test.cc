@@ -1,0 +1,261 @@
+// The GSL-backed built-ins against tables and closed forms: special functions, the error
+// handler, eigen-systems, the FFT against a naive DFT, integ and the ODE driver.
+#include <complex>
+#include <numbers>
+
+#include "builtins/gsl_routines.h"
+#include "numeric_call.h"
+#include "values/list_value.h"
+
+namespace zirbin::builtins::testing {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+const double kInf = std::numeric_limits<double>::infinity();
+using values::Complex;
+using values::ComplexValue;
+
+TEST(SpecialFunctions, AgainstTables) {
+  EXPECT_EQ(elementD("besselj0", 0), 1);
+  EXPECT_NEAR(elementD("besselj0", 2.404825557695773), 0, 1e-15);
+  EXPECT_NEAR(elementD("besselj1", 1), 0.44005058574493355, 1e-15);
+  DoubleValue order(2);
+  EXPECT_NEAR(scalarOf(*functor("besselj", order, DoubleValue(1))), 0.11490348493190048, 1e-15);
+  EXPECT_NEAR(elementD("airy", 0), 0.35502805388781723926, 1e-15);
+  EXPECT_NEAR(elementD("zeta", 2), kPi * kPi / 6, 1e-14);
+  EXPECT_NEAR(elementD("erfinv", 0.975), 1.959963984540054, 1e-12);
+}
+
+TEST(SpecialFunctions, ErfinvIsTheNormalQuantile) { EXPECT_EQ(elementD("erfinv", 0.5), 0); }
+
+TEST(SpecialFunctions, NormIsTheLengthOfEachColumn) {
+  EXPECT_EQ(scalarD("norm", column({3, 4})), 5);
+  IntValue three;
+  three.setLayout(3, 3, 0);
+  three.data[0] = 1, three.data[1] = 2, three.data[2] = 2;
+  EXPECT_EQ(scalarD("norm", three), 3);
+}
+
+TEST(GslErrors, BecomeAConsoleLineAndTheCallGoesOn) {
+  ConsoleCapture console;
+  const double pole = elementD("zeta", 1);
+  EXPECT_TRUE(console.saw("math error: input domain error")) << console.lines.size();
+  EXPECT_TRUE(std::isnan(pole) || std::isinf(pole));
+}
+
+TEST(EigenSystems, KnownEigenvalues) {
+  DoubleValue a = matrix(3, 3, {2, -1, 0, -1, 2, -1, 0, -1, 2});
+  std::vector<double> values = elements(*valueToValue("eigval", a));
+  std::sort(values.begin(), values.end());
+  ASSERT_EQ(values.size(), 3u);
+  EXPECT_NEAR(values[0], 2 - std::sqrt(2.0), 1e-14);
+  EXPECT_NEAR(values[1], 2, 1e-14);
+  EXPECT_NEAR(values[2], 2 + std::sqrt(2.0), 1e-14);
+  EXPECT_EQ(a.data[0], 2) << "the argument is not overwritten";
+}
+
+TEST(EigenSystems, VectorsSortedByAbsoluteValueSatisfyAvIsLambdaV) {
+  DoubleValue a = matrix(3, 3, {1, 2, 0, 2, -3, 1, 0, 1, 4});
+  DoubleValue vectors;
+  auto values = call("eigvv", {&a}, {&vectors});
+  const std::vector<double> l = elements(*values);
+  ASSERT_EQ(l.size(), 3u);
+  EXPECT_LE(std::fabs(l[0]), std::fabs(l[1]));
+  EXPECT_LE(std::fabs(l[1]), std::fabs(l[2]));
+  ASSERT_EQ(vectors.nrow, 3);
+  for (int j = 0; j < 3; ++j) {
+    for (int i = 0; i < 3; ++i) {
+      double av = 0;
+      for (int k = 0; k < 3; ++k) av += a.data[k * 3 + i] * vectors.data[j * 3 + k];
+      EXPECT_NEAR(av, l[j] * vectors.data[j * 3 + i], 1e-12);
+    }
+  }
+  EXPECT_EQ(elements(*valueToValue("eigvec", a)), elements(vectors));
+}
+
+TEST(EigenSystems, NonSquareIsRefused) {
+  DoubleValue a = matrix(2, 3, {1, 2, 3, 4, 5, 6});
+  EXPECT_EQ(runtimeError([&] { valueToValue("eigval", a); }), "in eigval: non-square matrix");
+  EXPECT_EQ(runtimeError([&] { valueToValue("eigvec", a); }), "in eigen-system: non-square matrix");
+}
+
+std::vector<Complex> complexElements(const Value& v) {
+  const auto& c = static_cast<const ComplexValue&>(v);
+  return std::vector<Complex>(c.data, c.data + c.size);
+}
+
+TEST(Fft, AgreesWithANaiveDft) {
+  DoubleValue v = row({1, -2, 3.5, 0, 4, 1, -1, 2});
+  auto f = call("fft", {&v});
+  ASSERT_EQ(f->valueType(), values::COMPLEX_VAL);
+  EXPECT_EQ(f->nrow, 1);
+  const std::vector<Complex> got = complexElements(*f);
+  for (int k = 0; k < 8; ++k) {
+    Complex sum = 0;
+    for (int n = 0; n < 8; ++n) sum += v.data[n] * std::polar(1.0, -2 * kPi * k * n / 8);
+    EXPECT_NEAR(std::abs(got[k] - sum), 0, 1e-12) << k;
+  }
+}
+
+TEST(Fft, BackwardTransformIsNotDividedByN) {
+  DoubleValue v = column({1, 2, 3, 4});
+  auto f = call("fft", {&v});
+  auto back = call("ifft", {f.get()});
+  EXPECT_EQ(back->nrow, 4);
+  const std::vector<Complex> b = complexElements(*back);
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(std::abs(b[i] - 4.0 * v.data[i]), 0, 1e-12);
+}
+
+TEST(Fft, RefusesOtherSizesAndLists) {
+  DoubleValue six = row({1, 2, 3, 4, 5, 6});
+  EXPECT_EQ(runtimeError([&] { call("fft", {&six}); }), "in fft: sorry, non power of 2 not yet implemented");
+  values::ListValue list;
+  EXPECT_EQ(runtimeError([&] { call("ifft", {&list}); }),
+            "in fft: argument has wrong type (should be double or complex)");
+}
+
+TEST(Integ, ExpOfMinusXOverTheHalfLineIsOne) {
+  EXPECT_NEAR(gsl::integrate([](double x) { return std::exp(-x); }, 0, kInf, 1e-9, 1e-7), 1, 1e-9);
+  DoubleValue left = row({-kInf, 0});
+  EXPECT_NEAR(scalarOf(*call("integ", {Ref{"exp"}, &left})), 1, 1e-9);
+}
+
+TEST(Integ, FiniteAndInfiniteRanges) {
+  DoubleValue half = row({0, kPi});
+  EXPECT_NEAR(scalarOf(*call("integ", {Ref{"sin"}, &half})), 2, 1e-9);
+  DoubleValue all = row({-kInf, kInf});
+  DoubleValue none;
+  DoubleValue unit = row({1, 1, 0, 0});
+  EXPECT_NEAR(scalarOf(*call("integ", {Ref{"gauss"}, &all, &none, &unit})), std::sqrt(2 * kPi), 1e-8);
+  DoubleValue upper = row({0, kInf});
+  EXPECT_NEAR(scalarOf(*call("integ", {Ref{"gauss"}, &upper, &none, &unit})), std::sqrt(kPi / 2), 1e-8);
+  DoubleValue reversed = row({kPi, 0});
+  EXPECT_NEAR(scalarOf(*call("integ", {Ref{"sin"}, &reversed})), -2, 1e-9);
+}
+
+TEST(Integ, Messages) {
+  DoubleValue three = row({0, 1, 2});
+  EXPECT_EQ(runtimeError([&] { call("integ", {Ref{"sin"}, &three}); }), "in integ: wrong number of x limits");
+  EXPECT_EQ(runtimeError([&] { call("integ", {Ref{"sin"}}); }), "in integ: wrong number of x limits");
+}
+
+TEST(Integ, AnErrorInTheIntegrandTravelsPastGsl) {
+  EXPECT_EQ(runtimeError([] {
+              gsl::integrate([](double) -> double { throw session::RuntimeError("boom"); }, 0, 1,
+                             1e-9, 1e-7);
+            }),
+            "boom");
+}
+
+TEST(Ode, HarmonicOscillatorFollowsCosAndSin) {
+  const std::vector<double> y0 = {1, 0};
+  std::vector<double> times;
+  for (int k = 0; k <= 10; ++k) times.push_back(k);
+  std::vector<double> out(2 * times.size());
+  const int filled = gsl::solveOde(
+      [](double, std::span<const double> y, std::span<double> d) {
+        d[0] = y[1];
+        d[1] = -y[0];
+      },
+      y0, times, 1e-6, out.data());
+  EXPECT_EQ(filled, 11);
+  for (int k = 0; k <= 10; ++k) {
+    EXPECT_NEAR(out[2 * k], std::cos(k), 1e-5);
+    EXPECT_NEAR(out[2 * k + 1], -std::sin(k), 1e-5);
+  }
+}
+
+TEST(Ode, BuiltinSystemWithAFunctionReference) {
+  // y' = reverse(y): y1' = y2, y2' = y1, so y = [cosh t, sinh t] from [1, 0].
+  DoubleValue y0 = row({1, 0});
+  DoubleValue t = row({0, 0.5, 1});
+  DoubleValue none;
+  auto y = call("ode", {Ref{"reverse"}, Ref{"reverse"}, &y0, &t, &none});
+  ASSERT_EQ(y->nrow, 2);
+  ASSERT_EQ(y->size, 6);
+  const std::vector<double> e = elements(*y);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_NEAR(e[2 * k], std::cosh(t.data[k]), 1e-5);
+    EXPECT_NEAR(e[2 * k + 1], std::sinh(t.data[k]), 1e-5);
+  }
+}
+
+TEST(Ode, Messages) {
+  DoubleValue y0 = row({1, 0});
+  DoubleValue t = row({0, 1});
+  DoubleValue none;
+  EXPECT_EQ(runtimeError([&] { call("ode", {Ref{"reverse"}, &y0, &y0, &t, &none}); }),
+            "in ode: 2nd argument must be a function");
+  EXPECT_EQ(runtimeError([&] { call("ode", {Ref{"reverse"}, Ref{"tic"}, &y0, &t, &none}); }),
+            "in ode: invalid argument");
+}
+
+TEST(Ode, AFailingStepWritesTheLineAndKeepsTheFilledColumns) {
+  ConsoleCapture console;
+  const std::vector<double> y0 = {1};
+  const std::vector<double> times = {0, 0.5, 2, 3};
+  std::vector<double> out(4, -7);
+  // y' = y^2 from 1 blows up at t = 1.
+  const int filled = gsl::solveOde(
+      [](double, std::span<const double> y, std::span<double> d) { d[0] = y[0] * y[0]; }, y0,
+      times, 1e-6, out.data());
+  EXPECT_EQ(filled, 2);
+  EXPECT_NEAR(out[1], 2, 1e-5);
+  EXPECT_EQ(out[2], -7);
+  EXPECT_TRUE(console.saw("ODE failed"));
+}
+
+// Van der Pol by a fine classical Runge-Kutta integration, as the second method.
+std::vector<double> vanDerPolRk4(double mu, double t1) {
+  std::vector<double> y = {2, 0};
+  const int steps = 200000;
+  const double h = t1 / steps;
+  auto f = [mu](const std::vector<double>& s) {
+    return std::vector<double>{s[1], -s[0] - mu * (s[0] * s[0] - 1) * s[1]};
+  };
+  for (int i = 0; i < steps; ++i) {
+    auto k1 = f(y);
+    auto k2 = f({y[0] + h / 2 * k1[0], y[1] + h / 2 * k1[1]});
+    auto k3 = f({y[0] + h / 2 * k2[0], y[1] + h / 2 * k2[1]});
+    auto k4 = f({y[0] + h * k3[0], y[1] + h * k3[1]});
+    for (int j = 0; j < 2; ++j) y[j] += h / 6 * (k1[j] + 2 * k2[j] + 2 * k3[j] + k4[j]);
+  }
+  return y;
+}
+
+TEST(Ode, OdetestAgreesWithASecondMethod) {
+  DoubleValue y0 = row({2, 0});
+  DoubleValue t = row({0, 5});
+  DoubleValue mu(1);
+  DoubleValue none;
+  auto y = elements(*call("odetest", {&none, &none, &y0, &t, &mu}));
+  const std::vector<double> reference = vanDerPolRk4(1, 5);
+  EXPECT_NEAR(y[2], reference[0], 1e-5);
+  EXPECT_NEAR(y[3], reference[1], 1e-5);
+}
+
+TEST(ComplexBuilders, ComplexPairsTheParts) {
+  DoubleValue re = row({1, 2});
+  DoubleValue im = row({3, -4});
+  auto c = call("complex", {&re, &im});
+  EXPECT_EQ(complexElements(*c), (std::vector<Complex>{{1, 3}, {2, -4}}));
+  EXPECT_EQ(c->kind(), values::JMAT_PAIRED);
+  DoubleValue one = row({1});
+  EXPECT_EQ(runtimeError([&] { call("complex", {&re, &one}); }),
+            "in complex: real and imaginary parts of different size");
+}
+
+TEST(ComplexBuilders, CdiagBothWays) {
+  DoubleValue v = row({1, 2});
+  auto d = call("cdiag", {&v});
+  EXPECT_EQ(complexElements(*d), (std::vector<Complex>{1, 0, 0, 2}));
+  auto back = call("cdiag", {d.get()});
+  EXPECT_EQ(complexElements(*back), (std::vector<Complex>{1, 2}));
+  DoubleValue m = matrix(2, 3, {1, 2, 3, 4, 5, 6});
+  EXPECT_EQ(runtimeError([&] { call("cdiag", {&m}); }), "in diag: non-square matrix");
+  values::ListValue list;
+  EXPECT_EQ(runtimeError([&] { call("cdiag", {&list}); }), "in diag: invalid argument");
+}
+
+}  // namespace
+}  // namespace zirbin::builtins::testing
