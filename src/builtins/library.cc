@@ -2,6 +2,7 @@
 #include "builtins/library.h"
 
 #include "builtins/families.h"
+#include "builtins/numeric_families.h"
 #include "session/process_state.h"
 
 namespace zirbin::builtins {
@@ -25,6 +26,18 @@ void registerAll(BuiltinRegistry& registry) {
   registerTiming(registry);
   registerSessionBuiltins(registry);
   registerEvaluation(registry);
+  registerSpecialFunctions(registry);
+  registerInterpolation(registry);
+  registerDistributions(registry);
+  registerRootsAndMinima(registry);
+  registerQuadrature(registry);
+  registerFitting(registry);
+  registerLinearAlgebra(registry);
+  registerSmoothing(registry);
+  registerEigenSystems(registry);
+  registerFourierTransforms(registry);
+  registerIntegrators(registry);
+  registerComplexBuilders(registry);
 }
 
 }  // namespace zirbin::builtins
