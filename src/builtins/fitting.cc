@@ -8,6 +8,8 @@
 #include "builtins/numeric_families.h"
 #include "builtins/numerical_methods.h"
 #include "builtins/routine_support.h"
+#include "session/console_output.h"
+#include "session/process_state.h"
 
 namespace zirbin::builtins {
 
@@ -240,9 +242,9 @@ void slf(BuiltinArgs& args, Value& result, std::span<Value* const> extraOutputs)
   const bool report = args.count() < 4 || args.value(3).size == 0 ||
                       args.scalar(3, "invalid argument") != 0;
   if (report) {
-    consoleLine("a = " + number(fit.a) + " +/- " + number(fit.sigA));
-    consoleLine("b = " + number(fit.b) + " +/- " + number(fit.sigB));
-    if (!fit.note.empty()) consoleLine(fit.note);
+    textLine("a = " + number(fit.a) + " +/- " + number(fit.sigA));
+    textLine("b = " + number(fit.b) + " +/- " + number(fit.sigB));
+    if (!fit.note.empty()) textLine(fit.note);
   }
   // TODO: the figure of the data and the fitted line waits for the plotting built-ins.
   double* out = shapeDoubles(result, 1, 6);
@@ -256,6 +258,12 @@ const BuiltinEntry kFitting[] = {
 };
 
 }  // namespace
+
+void textLine(const std::string& text) {
+  if (session::console == nullptr) return;
+  session::console->print(text, true, session::kPrintText);
+  session::console->newLine();
+}
 
 double incompleteGammaQ(double a, double x) {
   if (!(a > 0)) throw session::RuntimeError("a must be positive for incomplete Gamma function");

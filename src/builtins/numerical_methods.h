@@ -68,6 +68,10 @@ struct LineFit {
 LineFit fitLine(const std::vector<double>& x, const std::vector<double>& y,
                 const std::vector<double>& sig);
 
+// Writes `text` as one console line shown literally (no markup), for texts such as
+// "small chi^2 : ..." that hold markup characters.
+void textLine(const std::string& text);
+
 // Q(a, x), the complemented incomplete gamma function; a <= 0 fails with "a must be
 // positive for incomplete Gamma function", x < 0 with "x must be >=0 for incomplete Gamma
 // function".
