@@ -92,6 +92,7 @@ double airy(double x) {
 // besselj(n, x): J_n of every element of x, the order n taken as an integer.
 void besselj(Value& order, const Value* x, Value& result) {
   const std::vector<double> n = doublesOf(order);
+  if (n.empty()) session::checkFailed("besselj", "function missing a parameter");
   const int k = values::truncateToInt(n[0]);
   const auto& points = static_cast<const DoubleValue&>(*x);
   result.setLayout(points.size, points.nrow, points.flags);

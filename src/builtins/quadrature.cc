@@ -151,6 +151,9 @@ DoubleValue pointsOf(BuiltinArgs& args, int index) {
     const double b = x[1];
     if (std::isinf(a) || std::isinf(b)) args.fail("infinite limits not allowed here");
     if (b < a) args.fail("range has upper limit at or below lower limit");
+    // An impossible count fails here with the out-of-memory message, before any work.
+    const double count = std::floor(b - a) + 1;
+    values::checkedCount(count < 9e18 ? static_cast<int64_t>(count) : INT64_MAX, sizeof(double));
     x.clear();
     for (double k = a; k <= b; k += 1) x.push_back(k);
   }

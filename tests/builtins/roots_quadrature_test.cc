@@ -262,6 +262,13 @@ TEST(Sum, FunctionOverWholeNumbers) {
   EXPECT_EQ(scalarOf(*call("sum", {Ref{"poly"}, &range, &square})), 30);
 }
 
+TEST(Sum, AnImpossibleRangeIsAClearErrorNotACrash) {
+  DoubleValue range = row({0, 1e12});
+  DoubleValue square = row({0, 0, 1});
+  const std::string message = runtimeError([&] { call("sum", {Ref{"poly"}, &range, &square}); });
+  EXPECT_NE(message.find("out of memory"), std::string::npos) << message;
+}
+
 TEST(Table, RowsArePaddedButMayNotGrow) {
   DoubleValue shrinking = row({2, 1, 1});
   auto t = call("table", {Ref{"ones"}, &shrinking});
