@@ -3,6 +3,7 @@
 #include "compiler/lexer.h"
 
 #include <cctype>
+#include <iterator>
 #include <string_view>
 
 #include "session/errors.h"
@@ -621,24 +622,27 @@ bool isSeparator(const Token& t, char code) { return t.kind == kSeparatorToken &
 // Cuts tokens [begin, end) into statements and appends them to `statements`.
 void cutStatements(TokenList& tokens, std::size_t begin, std::size_t end,
                    std::vector<TokenList>& statements) {
-  TokenList current;
-  auto finish = [&]() {
-    if (!current.empty()) statements.push_back(std::move(current));
-    current.clear();
+  std::size_t first = begin;  // start of the statement being cut
+  // Moves tokens [first, last) out as one statement (one allocation per statement).
+  auto finish = [&](std::size_t last) {
+    if (last > first) {
+      statements.emplace_back(std::make_move_iterator(tokens.begin() + first),
+                              std::make_move_iterator(tokens.begin() + last));
+    }
+    first = last;
   };
   for (std::size_t i = begin; i < end; ++i) {
-    Token& t = tokens[i];
+    const Token& t = tokens[i];
     if (isSeparator(t, ';')) {
-      finish();
+      finish(i);
+      first = i + 1;
       continue;
     }
-    bool atStatementStart = current.empty() || isSeparator(current.back(), ':');
+    bool atStatementStart = i == first || isSeparator(tokens[i - 1], ':');
     bool closedBrace = t.kind == kBracketToken && t.code == '}' && atStatementStart;
-    bool ends = t.kind == kDisplayMarkerToken || t.kind == kBlockCloseToken || closedBrace;
-    current.push_back(std::move(t));
-    if (ends) finish();
+    if (t.kind == kDisplayMarkerToken || t.kind == kBlockCloseToken || closedBrace) finish(i + 1);
   }
-  finish();
+  finish(end);
 }
 
 }  // namespace
@@ -647,6 +651,8 @@ void lex(const std::string& text, char terminator, LexInput& input, TokenList& o
          int* suchThatIndex) {
   if (suchThatIndex != nullptr) *suchThatIndex = -1;
   Lexer lexer(text, input);
+  // A token takes two or more characters of most lines; growing the list costs more.
+  out.reserve(out.size() + text.size() / 2);
   Sequence seq{terminator, out, suchThatIndex};
   if (!lexer.lexSequence(seq)) throw SyntaxError("unexpected end of line");
 }

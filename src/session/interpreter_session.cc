@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "builtins/registry.h"
 #include "compiler/statement_compiler.h"
 #include "engine/statement.h"
 #include "files/state_dir.h"
@@ -55,9 +54,6 @@ InterpreterSession::InterpreterSession(Host& host, ConsoleOutput& output, bool s
       prompts_(host, [this](const std::string& line) { printPlainLine(output_, line); },
                interactive),
       compiler_(std::make_unique<compiler::StatementCompiler>(workspace_, input_, output_)) {
-  workspace_.setBuiltinLookup([](const std::string& name) {
-    return builtinRegistry().lookup(name) != builtins::BuiltinKind::None;
-  });
   input_.setScriptLocator([this](const std::string& name) { return findScript(name); });
   compileCommand_ = [this]() { return compiler_->compileCommand(); };
   if (!secondary_) restoreState();
