@@ -15,26 +15,29 @@ namespace zirbin::session {
 
 namespace {
 
-// Makes a session's output the process-wide console (and its workspace the running one)
-// while one of its commands runs, and puts the previous ones back afterwards (a secondary
-// session may run inside another's callback).
+// Makes a session's output, workspace and host the process-wide ones while one of its
+// commands runs, and puts the previous ones back afterwards (a secondary session may run
+// inside another's callback).
 class ConsoleScope {
  public:
-  ConsoleScope(ConsoleOutput& output, Workspace& running)
-      : saved_(console), savedWorkspace_(workspace) {
+  ConsoleScope(ConsoleOutput& output, Workspace& running, Host& sessionHost)
+      : savedConsole_(console), savedWorkspace_(workspace), savedHost_(host) {
     console = &output;
     workspace = &running;
+    host = &sessionHost;
   }
   ~ConsoleScope() {
-    console = saved_;
+    console = savedConsole_;
     workspace = savedWorkspace_;
+    host = savedHost_;
   }
   ConsoleScope(const ConsoleScope&) = delete;
   ConsoleScope& operator=(const ConsoleScope&) = delete;
 
  private:
-  ConsoleOutput* saved_;
+  ConsoleOutput* savedConsole_;
   Workspace* savedWorkspace_;
+  Host* savedHost_;
 };
 
 // Writes one plain console line: shown literally, whatever characters it holds.
@@ -64,14 +67,14 @@ InterpreterSession::~InterpreterSession() {
 }
 
 void InterpreterSession::restoreState() {
-  ConsoleScope scope(output_, workspace_);
+  ConsoleScope scope(output_, workspace_, host_);
   loadSession(workspace_, files::stateDirectory(), prompts_);
   files::loadPathList(pathList_, files::stateFilePath(files::kPathListFileName), true,
                       prompts_);
 }
 
 void InterpreterSession::saveState() {
-  ConsoleScope scope(output_, workspace_);
+  ConsoleScope scope(output_, workspace_, host_);
   // Nothing may escape a destructor; a failed save has been reported by the prompts.
   try {
     saveSession(workspace_, files::stateDirectory(), prompts_);
@@ -100,7 +103,7 @@ void InterpreterSession::loadInput(const std::string& text, char mode) {
 }
 
 bool InterpreterSession::runCommand() {
-  ConsoleScope scope(output_, workspace_);
+  ConsoleScope scope(output_, workspace_, host_);
   compiler_->setDepth(0);
   // TODO: reset the call-trace depth and compile pending `funcdec` bodies here once user
   // functions exist; they come with the function table.

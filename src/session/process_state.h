@@ -10,6 +10,7 @@ namespace zirbin::session {
 
 class ConsoleOutput;
 class Workspace;
+class Host;
 
 // Cleared by `return` (and by "Halt" in the debugger) to stop the remaining statements of
 // the running blocks; set by the command cycle before each command and by a user-function
@@ -42,6 +43,11 @@ inline ConsoleOutput* console = nullptr;
 // The workspace of the running session: set with `console` by the command cycle while it
 // runs a command (the built-in `eval` compiles its text against it). Null otherwise.
 inline Workspace* workspace = nullptr;
+
+// The platform host of the running session (message boxes, reading a line or a key, the
+// clipboard): set by the command cycle while it runs a command, beside `console`. May be
+// null (unit tests); callers then act as if no one can answer.
+inline Host* host = nullptr;
 
 // The text-redraw setting: when set, a text label that replaces another has its whole
 // frame redrawn, else only the label is drawn. Written by the `set` built-in ("text");

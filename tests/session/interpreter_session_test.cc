@@ -143,20 +143,25 @@ TEST_F(CycleTest, FlagsAndConsoleAreSetWhileACommandRuns) {
   keepRunning = false;
   breakpointsActive = false;
   console = nullptr;
+  host = nullptr;
   bool keep = false, breakpoints = false;
   ConsoleOutput* seen = nullptr;
+  Host* seenHost = nullptr;
   session_.setCommandCompiler([&]() {
     return std::make_unique<ActionStm>([&]() {
       keep = keepRunning;
       breakpoints = breakpointsActive;
       seen = console;
+      seenHost = host;
     });
   });
   session_.submitInput("anything", kTypedMode);
   EXPECT_TRUE(keep);
   EXPECT_TRUE(breakpoints);
   EXPECT_EQ(seen, &output_);
+  EXPECT_EQ(seenHost, &host_);
   EXPECT_EQ(console, nullptr);
+  EXPECT_EQ(host, nullptr);
 }
 
 TEST_F(CycleTest, ErrorInUseFileReportsItsLineAndDropsAllInput) {

@@ -67,9 +67,14 @@ ScriptStart scriptStart(const std::string& script) {
   if (error) path = script;
   char quote = path.find('"') == std::string::npos ? '"' : '\'';
   ScriptStart start;
-  start.directory = path.substr(0, path.find_last_of('/'));
-  if (start.directory.empty()) start.directory = "/";
-  start.useText = "use " + std::string(1, quote) + path + quote + "\r";
+  std::size_t slash = path.find_last_of('/');
+  start.directory = slash == 0 || slash == std::string::npos ? std::string(1, '/')
+                                                             : path.substr(0, slash);
+  start.useText = "use ";
+  start.useText += quote;
+  start.useText += path;
+  start.useText += quote;
+  start.useText += '\r';
   return start;
 }
 
