@@ -158,8 +158,8 @@ EvaluatablePtr ExpressionCompiler::propertyCall(const TokenList& tokens, std::si
   return makeCall("property", compileArguments(arguments));
 }
 
-// The call node of the built-in `name` for its kind, after the checks of its argument
-// count and types.
+// The call node of the built-in `name`, after the checks of its argument count and
+// types.
 EvaluatablePtr ExpressionCompiler::makeCall(const std::string& name,
                                             std::vector<EvaluatablePtr> arguments) {
   const BuiltinKind kind = registry_.lookup(name);
@@ -175,7 +175,6 @@ EvaluatablePtr ExpressionCompiler::makeCall(const std::string& name,
   if (maxArgs != builtins::kNoUpperBound && count > maxArgs) {
     throw SyntaxError(name + "(...) has too many arguments");
   }
-
   bool complexArgument = false;
   for (EvaluatablePtr& argument : arguments) {
     const int type = argument->resultType();
@@ -190,51 +189,66 @@ EvaluatablePtr ExpressionCompiler::makeCall(const std::string& name,
       }
     }
   }
-  EvaluatablePtr first = count > 0 ? std::move(arguments[0]) : nullptr;
-  switch (kind) {
+  if (kind == BuiltinKind::ElementWise) {
+    return elementWiseCall(name, info, std::move(arguments[0]), complexArgument);
+  }
+  return callNode(info, std::move(arguments));
+}
+
+// An element-wise built-in: its complex form for a complex argument, the integer form on
+// integers (doubles truncated), else the double form.
+EvaluatablePtr ExpressionCompiler::elementWiseCall(const std::string& name,
+                                                   const builtins::FunctionInfo& info,
+                                                   EvaluatablePtr argument, bool complexArgument) {
+  if (complexArgument) {
+    const std::optional<builtins::ComplexForm> form = registry_.complexForm(name);
+    if (!form) throw SyntaxError("this function does not accept a complex argument");
+    if (form->toComplex) {
+      return std::make_unique<engine::SimpleFuncComplexElement>(std::move(argument),
+                                                                form->toComplex);
+    }
+    return std::make_unique<engine::SimpleFuncCtoDElement>(std::move(argument), form->toDouble);
+  }
+  if (info.resultType == engine::kIntType) {
+    if (argument->resultType() != engine::kIntType) {
+      argument = std::make_unique<engine::DoubleToIntElement>(std::move(argument));
+    }
+    return std::make_unique<engine::SimpleFuncIntElement>(std::move(argument),
+                                                          routineOf<engine::ElementIntFn>(info));
+  }
+  return std::make_unique<engine::SimpleFuncElement>(std::move(argument),
+                                                     routineOf<engine::ElementDoubleFn>(info));
+}
+
+// The node of every other kind, with its checked arguments.
+EvaluatablePtr ExpressionCompiler::callNode(const builtins::FunctionInfo& info,
+                                            std::vector<EvaluatablePtr> arguments) {
+  const bool intResult = info.resultType == engine::kIntType;
+  EvaluatablePtr first = arguments.empty() ? nullptr : std::move(arguments[0]);
+  switch (info.kind) {
     case BuiltinKind::NoArgScalar:
       return std::make_unique<engine::TicLikeFuncElement>(routineOf<engine::NoArgScalarFn>(info));
     case BuiltinKind::ValueFunc: {
       const auto f = routineOf<engine::ValueFuncFn>(info);
       // Called once now to learn the type of its result.
-      const int type = f(0)->valueType();
-      return std::make_unique<engine::AnsFuncElement>(std::move(first), f, type);
+      return std::make_unique<engine::AnsFuncElement>(std::move(first), f, f(0)->valueType());
     }
-    case BuiltinKind::ElementWise:
-      if (complexArgument) {
-        const std::optional<builtins::ComplexForm> form = registry_.complexForm(name);
-        if (!form) throw SyntaxError("this function does not accept a complex argument");
-        if (form->toComplex) {
-          return std::make_unique<engine::SimpleFuncComplexElement>(std::move(first),
-                                                                    form->toComplex);
-        }
-        return std::make_unique<engine::SimpleFuncCtoDElement>(std::move(first), form->toDouble);
-      }
-      if (info.resultType == engine::kIntType) {
-        if (first->resultType() != engine::kIntType) {
-          first = std::make_unique<engine::DoubleToIntElement>(std::move(first));
-        }
-        return std::make_unique<engine::SimpleFuncIntElement>(std::move(first),
-                                                              routineOf<engine::ElementIntFn>(info));
-      }
-      return std::make_unique<engine::SimpleFuncElement>(std::move(first),
-                                                         routineOf<engine::ElementDoubleFn>(info));
     case BuiltinKind::ColumnWise:
-      if (info.resultType == engine::kIntType) {
+      if (intResult) {
         return std::make_unique<engine::ColumnWiseFuncI_Element>(
             std::move(first), routineOf<engine::ValueToIntFn>(info), info.booleanResult);
       }
       return std::make_unique<engine::ColumnWiseFuncD_Element>(
           std::move(first), routineOf<engine::ValueToDoubleFn>(info));
     case BuiltinKind::ValueToScalar:
-      if (info.resultType == engine::kIntType) {
+      if (intResult) {
         return std::make_unique<engine::Value2ScalarI_Element>(
             std::move(first), routineOf<engine::ValueToIntFn>(info));
       }
       return std::make_unique<engine::Value2ScalarD_Element>(
           std::move(first), routineOf<engine::ValueToDoubleFn>(info));
     case BuiltinKind::ValueToValue:
-      if (info.resultType == engine::kIntType) {
+      if (intResult) {
         return std::make_unique<engine::DVal_IValFuncElement>(
             std::move(first), routineOf<engine::ValueToValueFn>(info));
       }
@@ -242,18 +256,17 @@ EvaluatablePtr ExpressionCompiler::makeCall(const std::string& name,
           std::move(first), routineOf<engine::ValueToValueFn>(info));
     case BuiltinKind::TwoArg:
       return std::make_unique<engine::TwoArgFuncElement>(
-          std::move(first), count > 1 ? std::move(arguments[1]) : nullptr,
+          std::move(first), arguments.size() > 1 ? std::move(arguments[1]) : nullptr,
           routineOf<engine::TwoArgFn>(info));
     case BuiltinKind::FunctorTwoArg:
       return std::make_unique<engine::SimpleFunctorElement>(
           std::move(first), std::move(arguments[1]), routineOf<engine::TwoArgFn>(info));
-    case BuiltinKind::General: {
+    case BuiltinKind::General:
       if (first) arguments[0] = std::move(first);
       return std::make_unique<engine::GeneralFuncElement>(
           info.name, std::move(arguments), routineOf<engine::GeneralFn>(info), info.resultType);
-    }
     default:
-      throw SyntaxError(name + " is not a function");
+      ZB_UNREACHABLE();
   }
 }
 

@@ -122,79 +122,69 @@ EvaluatablePtr ExpressionCompiler::compileExpression(const TokenList& tokens, st
                                                     std::size_t end) {
   Sequence s;
   std::size_t i = first;
-  while (i < end) {
-    const Token& token = tokens[i];
-    switch (token.kind) {
-      case kIntegerToken:
-      case kRealToken:
-      case kStringToken:
-      case kBracketToken:
-      case kEmptySetToken:
-        s.appendOperand(compileOperand(token));
-        ++i;
-        break;
-      case kBinaryOpToken:
-        if (isUnassigned(token.code)) throw SyntaxError("unrecognised operator");
-        s.setOperator(token.code);
-        if (isComparison(token.code)) s.comparison = true;
-        if (token.code == '%' || token.code == opcode::kFloorDivide) ++s.divisions;
-        if (token.code == '?') ++s.queries;
-        ++i;
-        break;
-      case kUnaryOpToken:
-        i = compileUnary(tokens, i, end, s);
-        break;
-      case kSeparatorToken:
-        if (token.code == opcode::kSuchThat) throw SyntaxError(kMalformed);
-        if (token.code == opcode::kQueryElse) {
-          if (s.queries == 0) throw SyntaxError("illegal :: without '?' operator");
-          ++s.queryElses;
-        }
-        s.setOperator(token.code);
-        ++i;
-        break;
-      case kImplicitSepToken:
-        s.setOperator(',');
-        ++i;
-        break;
-      case kRowBreakToken:
-        s.setOperator(';');
-        ++i;
-        break;
-      case kNameToken: {
-        if (token.text == "end") {
-          s.appendOperand(endIndex());
-          ++i;
-          break;
-        }
-        const SymbolKind kind = workspace_.classify(token.text);
-        if (kind == SymbolKind::kVariable) {
-          i = compileVariable(tokens, i, end, s);
-        } else if (kind == SymbolKind::kFunction) {
-          i = compileCall(tokens, i, end, s);
-        } else {
-          s.appendOperand(compileName(token));
-          ++i;
-        }
-        break;
-      }
-      case kBracketDotToken:
-        i = compileDotCall(tokens, i, end, s);
-        break;
-      case kBackslashToken:
-        s.appendOperand(functionReference(token));
-        ++i;
-        break;
-      case kAssignOpToken:
-        if (token.code != opcode::kProperty || i != first) throw SyntaxError(kMalformed);
-        s.appendOperand(propertyCall(tokens, i + 1, end));
-        i = end;
-        break;
-      default:
-        throw SyntaxError(kMalformed);
-    }
-  }
+  while (i < end) i = compileToken(tokens, i, first, end, s);
+  return finishSequence(s);
+}
 
+// One token (with those it takes along: a call's arguments, an index, a prefix's run) into
+// the sequence. Returns the position after them.
+std::size_t ExpressionCompiler::compileToken(const TokenList& tokens, std::size_t i,
+                                             std::size_t first, std::size_t end, Sequence& s) {
+  const Token& token = tokens[i];
+  switch (token.kind) {
+    case kIntegerToken:
+    case kRealToken:
+    case kStringToken:
+    case kBracketToken:
+    case kEmptySetToken:
+      s.appendOperand(compileOperand(token));
+      return i + 1;
+    case kBinaryOpToken:
+      if (isUnassigned(token.code)) throw SyntaxError("unrecognised operator");
+      s.binary(token.code, isComparison(token.code));
+      return i + 1;
+    case kUnaryOpToken:
+      return compileUnary(tokens, i, end, s);
+    case kSeparatorToken:
+      if (token.code == opcode::kSuchThat) throw SyntaxError(kMalformed);
+      s.separator(token.code);
+      return i + 1;
+    case kImplicitSepToken:
+      s.setOperator(',');
+      return i + 1;
+    case kRowBreakToken:
+      s.setOperator(';');
+      return i + 1;
+    case kNameToken:
+      if (token.text == "end") {
+        s.appendOperand(endIndex());
+        return i + 1;
+      }
+      switch (workspace_.classify(token.text)) {
+        case SymbolKind::kVariable:
+          return compileVariable(tokens, i, end, s);
+        case SymbolKind::kFunction:
+          return compileCall(tokens, i, end, s);
+        default:
+          s.appendOperand(compileName(token));
+          return i + 1;
+      }
+    case kBracketDotToken:
+      return compileDotCall(tokens, i, end, s);
+    case kBackslashToken:
+      s.appendOperand(functionReference(token));
+      return i + 1;
+    case kAssignOpToken:
+      if (token.code != opcode::kProperty || i != first) throw SyntaxError(kMalformed);
+      s.appendOperand(propertyCall(tokens, i + 1, end));
+      return end;
+    default:
+      throw SyntaxError(kMalformed);
+  }
+}
+
+// The checks at the end of a sequence, then comparisons or divisions, typing and folding.
+EvaluatablePtr ExpressionCompiler::finishSequence(Sequence& s) {
   if (s.items.empty()) throw SyntaxError("empty expression");
   if (s.items.back().op != 0) throw SyntaxError("dangling operator");
   s.finishRange();

@@ -17,6 +17,7 @@ class Workspace;
 }  // namespace zirbin::session
 namespace zirbin::builtins {
 class BuiltinRegistry;
+struct FunctionInfo;
 }  // namespace zirbin::builtins
 namespace zirbin::values {
 class Value;
@@ -72,6 +73,9 @@ class ExpressionCompiler {
   class Sequence;
   friend class Sequence;
 
+  std::size_t compileToken(const TokenList& tokens, std::size_t i, std::size_t first,
+                           std::size_t end, Sequence& sequence);
+  EvaluatablePtr finishSequence(Sequence& sequence);
   EvaluatablePtr compileName(const Token& token);
   std::size_t compileVariable(const TokenList& tokens, std::size_t at, std::size_t end,
                               Sequence& sequence);
@@ -89,6 +93,10 @@ class ExpressionCompiler {
   EvaluatablePtr functionReference(const Token& token);
   EvaluatablePtr propertyCall(const TokenList& tokens, std::size_t first, std::size_t end);
   EvaluatablePtr makeCall(const std::string& name, std::vector<EvaluatablePtr> arguments);
+  EvaluatablePtr elementWiseCall(const std::string& name, const builtins::FunctionInfo& info,
+                                 EvaluatablePtr argument, bool complexArgument);
+  EvaluatablePtr callNode(const builtins::FunctionInfo& info,
+                          std::vector<EvaluatablePtr> arguments);
   EvaluatablePtr formComparisons(ExpressionItems items);
   EvaluatablePtr comparisonOf(ExpressionItems run);
   EvaluatablePtr rewriteDivisions(ExpressionItems items);

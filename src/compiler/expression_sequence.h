@@ -19,7 +19,6 @@ class ExpressionCompiler::Sequence {
  public:
   ExpressionItems items;
   bool comparison = false;
-  int divisions = 0;  // '%' and '//'
   int queries = 0;
   int queryElses = 0;
 
@@ -39,6 +38,22 @@ class ExpressionCompiler::Sequence {
     if (items.empty() || items.back().op != 0) throw session::SyntaxError(kMisplacedOperator);
     if (op != ':') finishRange();
     items.back().op = op;
+  }
+
+  // A binary operator; comparisons mark the sequence and queries are counted.
+  void binary(char op, bool isComparison) {
+    setOperator(op);
+    if (isComparison) comparison = true;
+    if (op == '?') ++queries;
+  }
+
+  // A separator: ',' ';' ':' or '::', which needs an earlier '?'.
+  void separator(char op) {
+    if (op == opcode::kQueryElse) {
+      if (queries == 0) throw session::SyntaxError("illegal :: without '?' operator");
+      ++queryElses;
+    }
+    setOperator(op);
   }
 
   // The last operand, for postfix operators.
