@@ -98,12 +98,13 @@ void reshape(Value& first, const Value* second, Value& result) {
     std::vector<double> shape = doublesOf(*second);
     if (shape.empty()) checkFailed("reshape", "empty shape");
     if (shape.size() > 2) checkFailed("reshape", "too many dimensions");
-    rows = static_cast<int64_t>(shape[0]);
-    cols = static_cast<int64_t>(shape.size() == 2 ? shape[1] : shape[0]);
+    double r = shape[0];
+    double c = shape.size() == 2 ? shape[1] : shape[0];
+    if (!(r >= 0 && c >= 0)) checkFailed("reshape", "invalid: does not preserve the size");
+    rows = clampDimension(r);
+    cols = clampDimension(c);
   }
-  if (rows < 0 || cols < 0 || rows * cols != first.size) {
-    checkFailed("reshape", "invalid: does not preserve the size");
-  }
+  if (rows * cols != first.size) checkFailed("reshape", "invalid: does not preserve the size");
   int kind = first.kind() == values::JMAT_3D ? values::JMAT_PLAIN : first.kind();
   copyUnlessSame(first, result);
   result.nrow = static_cast<int>(rows);

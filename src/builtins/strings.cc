@@ -16,8 +16,10 @@ namespace {
 using session::RuntimeError;
 using values::ListValue;
 
-// The precision of str when the call gives none (as the display writes single numbers).
+// The precision of str when the call gives none (as the display writes single numbers),
+// and the range a given one is held to (a double has at most 17 significant digits).
 constexpr int kStrPrecision = 9;
+constexpr int kMaxStrPrecision = 17;
 
 // str(x, precision): the numbers of x as text, the elements of a row separated by one
 // blank and the rows by newline characters; a string comes back unchanged.
@@ -25,7 +27,7 @@ void str(Value& first, const Value* second, Value& result) {
   int precision = kStrPrecision;
   if (second != nullptr) {
     if (second->size != 1) throw RuntimeError("non-scalar precision");
-    precision = second->getInt();
+    precision = std::clamp(second->getInt(), 1, kMaxStrPrecision);
   }
   if (first.isChar()) {
     copyUnlessSame(first, result);

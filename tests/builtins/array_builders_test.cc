@@ -1,4 +1,6 @@
 // zeros, ones, eye, seq/linspace, diag, reshape, swaprows.
+#include <cmath>
+
 #include "builtin_call.h"
 
 namespace zirbin::builtins::testing {
@@ -108,6 +110,9 @@ TEST(ArrayBuilders, ReshapeMessages) {
   EXPECT_EQ(runtimeError([&] { twoArg("reshape", v, &empty); }), "in reshape: empty shape");
   EXPECT_EQ(runtimeError([&] { twoArg("reshape", v, &three); }), "in reshape: too many dimensions");
   EXPECT_EQ(runtimeError([&] { twoArg("reshape", v, &wrong); }),
+            "in reshape: invalid: does not preserve the size");
+  DoubleValue notANumber = row({NAN, 1e300});
+  EXPECT_EQ(runtimeError([&] { twoArg("reshape", v, &notANumber); }),
             "in reshape: invalid: does not preserve the size");
 }
 

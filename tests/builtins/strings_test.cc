@@ -23,6 +23,14 @@ TEST(Strings, StrWritesNumbersAsTheDisplayDoes) {
   EXPECT_EQ(twoArg("str", third, &three)->toString(), "0.333");
 }
 
+TEST(Strings, StrPrecisionIsHeldToWhatADoubleHas) {
+  DoubleValue third(1.0 / 3);
+  DoubleValue huge(2e9);
+  EXPECT_EQ(twoArg("str", third, &huge)->toString(), "0.33333333333333331");
+  DoubleValue zero(0);
+  EXPECT_EQ(twoArg("str", third, &zero)->toString(), "0.3");
+}
+
 TEST(Strings, StrOfAStringIsTheString) {
   DoubleValue s;
   s.assignString("as is");
