@@ -6,6 +6,7 @@
 #include "engine/assign_statements.h"
 #include "engine/display_statements.h"
 #include "engine/indexing_elements.h"
+#include "engine/leaf_elements.h"
 #include "engine/run_state.h"
 #include "session/errors.h"
 #include "session/process_state.h"
@@ -90,6 +91,27 @@ void BlockStm::exe() {
     if (running) reportLine((*running)->line());
     throw;
   }
+}
+
+void BlockStm::insertReturn(Value* output) {
+  if (output->valueType() != values::DOUBLE_VAL) {
+    throw session::SyntaxError("insertReturn: output Value type not implemented");
+  }
+  Statement* last = statements_.empty() ? nullptr : statements_.back().get();
+  if (auto* evaluation = dynamic_cast<EvalStm*>(last)) {
+    const int line = evaluation->line();
+    EvaluatablePtr expression = evaluation->releaseExpression();
+    statements_.back() = std::make_unique<ReturnStm>(std::move(expression), line, output);
+    return;
+  }
+  if (auto* assignment = dynamic_cast<AssignStm*>(last)) {
+    statements_.push_back(std::make_unique<ReturnStm>(
+        std::make_unique<ValueElement>(assignment->target()), assignment->line(), output));
+    return;
+  }
+  const int line = last ? last->line() : line_;
+  statements_.push_back(std::make_unique<ReturnStm>(
+      std::make_unique<ValueElement>(&values::emptyPlaceholder()), line, output));
 }
 
 }  // namespace zirbin::engine

@@ -36,6 +36,8 @@ class Statement {
 
   int line() const { return line_; }
   Evaluatable* expression() const { return expression_.get(); }
+  // Hands the expression over to another statement; this one is left without it.
+  EvaluatablePtr releaseExpression() { return std::move(expression_); }
 
  protected:
   EvaluatablePtr expression_;
@@ -87,11 +89,19 @@ class WithBlock : public Statement {
   std::vector<StatementPtr> statements_;
 };
 
-// Runs its statements in order while keepRunning holds.
+// Runs its statements in order while keepRunning holds. An error leaving the block first
+// reports the line of the statement that was running ("at line", once per distinct line).
 class BlockStm : public WithBlock {
  public:
   using WithBlock::WithBlock;
   void exe() override;
+
+  // Ends a user function's body with the return of its value into `output` (a double):
+  // a final expression statement becomes the return of its expression; after a final
+  // plain assignment the assigned variable is returned; otherwise an empty value is.
+  // Throws SyntaxError "insertReturn: output Value type not implemented" for any other
+  // output type.
+  void insertReturn(Value* output);
 };
 
 }  // namespace zirbin::engine

@@ -238,3 +238,53 @@ TEST_F(ControlTest, UsesSeesLoopVariableBodyAndRange) {
 
 }  // namespace
 }  // namespace zirbin::engine
+
+namespace zirbin::engine {
+namespace {
+
+using namespace testing;
+
+TEST(BlockStmInsertReturn, FinalExpressionBecomesTheReturn) {
+  DoubleValue out;
+  std::vector<StatementPtr> body;
+  body.push_back(std::make_unique<EvalStm>(literal(4.0), 3));
+  BlockStm block(std::move(body), 1);
+  block.insertReturn(&out);
+  ASSERT_EQ(block.statements().size(), 1u);
+  session::keepRunning = true;
+  block.exe();
+  EXPECT_EQ(elements(out), (std::vector<double>{4}));
+  EXPECT_FALSE(session::keepRunning);
+  session::keepRunning = true;
+}
+
+TEST(BlockStmInsertReturn, FinalAssignmentReturnsItsVariable) {
+  DoubleValue out, x;
+  std::vector<StatementPtr> body;
+  body.push_back(std::make_unique<FastAssignStm>(literal(doubles({1, 2})), 2, &x));
+  BlockStm block(std::move(body), 1);
+  block.insertReturn(&out);
+  ASSERT_EQ(block.statements().size(), 2u);
+  block.exe();
+  session::keepRunning = true;
+  EXPECT_EQ(elements(out), (std::vector<double>{1, 2}));
+}
+
+TEST(BlockStmInsertReturn, OtherwiseAnEmptyValueAndOnlyDoubles) {
+  DoubleValue out(5.0);
+  BlockStm empty({}, 1);
+  empty.insertReturn(&out);
+  empty.exe();
+  session::keepRunning = true;
+  EXPECT_EQ(out.size, 0);
+  values::ComplexValue z;
+  try {
+    empty.insertReturn(&z);
+    FAIL();
+  } catch (const session::SyntaxError& e) {
+    EXPECT_EQ(e.text, "insertReturn: output Value type not implemented");
+  }
+}
+
+}  // namespace
+}  // namespace zirbin::engine
