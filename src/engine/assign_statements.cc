@@ -115,7 +115,8 @@ struct Divide {
 AssignStm::AssignStm(EvaluatablePtr rhs, int line, Value* target)
     : Statement(std::move(rhs), line),
       target_(target),
-      scratch_(expression_ ? expression_->resultType() : values::DOUBLE_VAL) {}
+      scratch_(expression_ ? expression_->resultType() : values::DOUBLE_VAL),
+      doubleRhs_(expression_ && expression_->resultType() == values::DOUBLE_VAL) {}
 
 AssignStm::~AssignStm() = default;
 
@@ -126,7 +127,19 @@ bool AssignStm::uses(const Value* value) const {
 void AssignStm::exe() {
   ScratchSlot::Lease lease(scratch_);
   const Value* result = expression_->pValue(lease.value());
-  copyIntoDouble(*static_cast<DoubleValue*>(target_), *result);
+  auto& target = *static_cast<DoubleValue*>(target_);
+  // A double right side yields a DoubleValue: the common single number is copied without
+  // asking the result its type.
+  if (doubleRhs_) {
+    const auto& source = static_cast<const DoubleValue&>(*result);
+    if (source.size == 1 && target.size == 1) {
+      target.data[0] = source.data[0];
+      target.nrow = 1;
+      target.flags = source.flags;
+      return;
+    }
+  }
+  copyIntoDouble(target, *result);
 }
 
 // The right side is evaluated into the statement's scratch value and then copied, never

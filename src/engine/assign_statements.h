@@ -20,6 +20,7 @@ class AssignStm : public Statement {
  protected:
   Value* target_;
   ScratchSlot scratch_;
+  bool doubleRhs_;  // the right side yields doubles
 };
 
 // x = rhs where the right side is a double expression that can be evaluated straight
