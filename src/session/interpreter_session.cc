@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "compiler/statement_compiler.h"
+#include "engine/run_state.h"
 #include "engine/statement.h"
 #include "files/state_dir.h"
 #include "session/host.h"
@@ -107,6 +108,7 @@ bool InterpreterSession::runCommand() {
   compiler_->setDepth(0);
   // TODO: reset the call-trace depth and compile pending `funcdec` bodies here once user
   // functions exist; they come with the function table.
+  engine::resetReportedLine();  // a new command's trace is complete
   std::unique_ptr<engine::Statement> statement;
   try {
     statement = compileCommand_();
@@ -114,12 +116,14 @@ bool InterpreterSession::runCommand() {
     keepRunning = true;
     if (statement) statement->exe();
     statement.reset();
+    workspace_.releaseRetired();  // no compiled statement can read them any more
     return true;
   } catch (...) {
     // Stage one, for every kind of failure: nothing of the command survives, and the rest
     // of a pasted block and of every `use` file is dropped.
     std::exception_ptr failure = std::current_exception();
     statement.reset();
+    workspace_.releaseRetired();
     input_.abandonInput();
     report(failure);
     ++errorCount_;
