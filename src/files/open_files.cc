@@ -130,7 +130,11 @@ void fcloseFile(OpenFileTable& table, const values::Value& id) {
 }
 
 bool feofFile(OpenFileTable& table, const values::Value& id) {
-  std::FILE* stream = table.stream(table.validate(values::truncateToInt(id.getDouble()), "feof"));
+  int number = table.validate(values::truncateToInt(id.getDouble()), "feof");
+  std::FILE* stream = table.stream(number);
+  if (table.mode(number) & kWriteMode) return std::feof(stream) != 0;
+  // A read stream is at its end when nothing is left to read, so that a loop testing
+  // feof before each fread sees the end without a last empty read.
   int c = std::fgetc(stream);
   if (c == EOF) return true;
   std::ungetc(c, stream);

@@ -198,6 +198,16 @@ TEST_F(OpenFilesTest, BinaryWriteTruncatesEachElementToOneByte) {
   EXPECT_EQ(temp_.read("out.bin"), std::string("AB\xff\0", 4));
 }
 
+TEST_F(OpenFilesTest, FeofOfAWriteStreamIsFalse) {
+  int id = open("out", "w");
+  EXPECT_FALSE(feofFile(table_, DoubleValue(id)));
+}
+
+TEST_F(OpenFilesTest, FeofIsTrueForAnEmptyFileBeforeAnyRead) {
+  temp_.write("empty.txt", "");
+  EXPECT_TRUE(feofFile(table_, DoubleValue(open("empty"))));
+}
+
 TEST_F(OpenFilesTest, AppendKeepsWhatWasThere) {
   temp_.write("log.txt", "one\n");
   int id = open("log", "a");
