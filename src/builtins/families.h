@@ -23,5 +23,7 @@ void registerRandom(BuiltinRegistry& registry);            // random.cc
 void registerTiming(BuiltinRegistry& registry);            // timing.cc
 void registerSessionBuiltins(BuiltinRegistry& registry);   // session_builtins.cc
 void registerEvaluation(BuiltinRegistry& registry);        // evaluation.cc
+void registerPlotCommands(BuiltinRegistry& registry);      // plot_commands.cc
+void registerFigureCommands(BuiltinRegistry& registry);    // figure_commands.cc
 
 }  // namespace zirbin::builtins

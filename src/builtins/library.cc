@@ -38,6 +38,8 @@ void registerAll(BuiltinRegistry& registry) {
   registerFourierTransforms(registry);
   registerIntegrators(registry);
   registerComplexBuilders(registry);
+  registerPlotCommands(registry);
+  registerFigureCommands(registry);
 }
 
 }  // namespace zirbin::builtins

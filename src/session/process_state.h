@@ -54,4 +54,11 @@ inline Host* host = nullptr;
 // read by Frame::addItem.
 inline bool textRedraw = true;
 
+// The automatic colour sequence of curves: how many curves in a row went onto a fixed
+// frame over the same x range, and the first and last x of the previous curve. It lasts
+// for the whole run. Written by the plot built-ins when they add a curve.
+inline int curveColourCount = 0;
+inline double curveColourFirstX = 0;
+inline double curveColourLastX = 0;
+
 }  // namespace zirbin::session

@@ -1,0 +1,41 @@
+// Helpers shared by the plot and figure built-in families: the figure and frame they act
+// on, reading arguments as numbers or style text, and the frame's `fix` flag kept for the
+// length of one call.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "builtins/registry.h"
+#include "graphics/figure.h"
+#include "values/value.h"
+
+namespace zirbin::builtins {
+
+// The current figure, created on demand (figure(-1)).
+graphics::Figure& figureOnDemand();
+// The current frame of the current figure, created on demand.
+graphics::Frame& frameOnDemand();
+
+// `axis` with numbers: 1 number is a mode, 2 the y limits, 3 the axis mode words and a
+// mode, 4 all limits (figure_commands.cc). Fails for "axis" with "invalid axis limits" for
+// limits that are not finite and increasing, "does not take N arguments" for other counts.
+void axisNumbers(const std::vector<double>& spec);
+
+// Writes the ids of new items as the result: one int, or a row of ints.
+void assignIds(Value& result, const std::vector<int>& ids);
+
+// Keeps a frame's `fix` flag and puts it back when the call ends, however it ends.
+class FixGuard {
+ public:
+  explicit FixGuard(graphics::Frame& frame) : frame_(frame), saved_(frame.fix) {}
+  ~FixGuard() { frame_.fix = saved_; }
+  FixGuard(const FixGuard&) = delete;
+  FixGuard& operator=(const FixGuard&) = delete;
+
+ private:
+  graphics::Frame& frame_;
+  bool saved_;
+};
+
+}  // namespace zirbin::builtins
