@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "builtins/families.h"
+#include "builtins/function_argument.h"
 #include "builtins/plot_support.h"
 #include "builtins/routine_support.h"
 #include "graphics/axis_ticks.h"
@@ -165,11 +166,54 @@ std::string joinedStyle(const BuiltinArgs& args, int& i) {
   return style;
 }
 
+// Sample points of a function plot: two limits give this many points, both included.
+constexpr int kFunctionSamples = 501;
+
+// A function reference (argument 0) sampled over argument 1 (two limits, or the sample
+// points themselves) and plotted as a curve with `style`.
+int plotFunction(const BuiltinArgs& args, const std::string& style, int mode) {
+  std::unique_ptr<FunctionArgument> f = functionArgument(args, 0, "requires a function argument");
+  f->requireSingleParameter();
+  if (args.count() < 2) args.fail("invalid argument");
+  std::vector<double> xs;
+  if (args.value(1).size == 2) {
+    Range r = finiteRange(args, 1);
+    for (int i = 0; i < kFunctionSamples; ++i)
+      xs.push_back(r.lower + (r.upper - r.lower) * i / (kFunctionSamples - 1));
+    xs.back() = r.upper;
+  } else {
+    xs = numbersOf(args, 1);
+  }
+  DoubleValue points, values;
+  double* p = shapeDoubles(points, 1, static_cast<int64_t>(xs.size()));
+  std::copy(xs.begin(), xs.end(), p);
+  f->over(points, values);
+  return plotCurve(std::move(xs), doublesOf(values), style, mode);
+}
+
+// The function form of plot: a reference, a range and style strings only.
+void plotFunctionForm(BuiltinArgs& args, Value& result, int mode, bool fill) {
+  int numeric = 0;
+  for (int i = 1; i < args.count(); ++i) {
+    if (!isText(args, i)) ++numeric;
+  }
+  if (numeric > 1) checkFailed("plot", "too many arguments");
+  int i = 2;
+  std::string style = joinedStyle(args, i);
+  if (i < args.count()) checkFailed("plot", "style argument must be a string");
+  if (args.count() >= 2 && isText(args, 1)) checkFailed("plot", "invalid argument");
+  result.assignInt(plotFunction(args, fill ? fillStyle(style) : style, mode));
+}
+
 // plot and its relatives: groups of (y), (x, y), each followed by style strings; a lone
 // two-element number at the end sets the y limits.
 void plotGroups(BuiltinArgs& args, Value& result, int mode, bool fill) {
   Frame& frame = frameOnDemand();
   FixGuard keepFix(frame);
+  if (args.isFunction(0)) {
+    plotFunctionForm(args, result, mode, fill);
+    return;
+  }
   std::vector<int> ids;
   int i = 0;
   while (i < args.count()) {
@@ -223,6 +267,18 @@ void loglog(BuiltinArgs& args, Value& result, std::span<Value* const> extra) {
 void fill(BuiltinArgs& args, Value& result, std::span<Value* const> extra) {
   checkOutputs(args, extra, 1);
   plotGroups(args, result, kLinear, true);
+}
+
+// fplot(\f, range, style): the function over 501 points from the lower to the upper
+// limit, or over the given sample points.
+void fplot(BuiltinArgs& args, Value& result, std::span<Value* const> extra) {
+  checkOutputs(args, extra, 1);
+  std::string style;
+  if (args.count() == 3) {
+    if (!isText(args, 2)) checkFailed("fplot", "style argument must be a string");
+    style = args.value(2).toString();
+  }
+  result.assignInt(plotFunction(args, style, kLinear));
 }
 
 // qplot(m): column 2 against column 1 of a two-column matrix, or row 2 against row 1.
@@ -432,6 +488,7 @@ constexpr BuiltinEntry kEntries[] = {
     {"xlabel", kGeneral, kIntResult, xlabel, 1, 2},
     {"ylabel", kGeneral, kIntResult, ylabel, 1, 2},
     {"fill", kGeneral, kIntResult, fill, 2, kNoUpperBound},
+    {"fplot", kGeneral, kIntResult, fplot, 1, 3},
     {"qplot", BuiltinKind::ValueToScalar, kIntResult, qplot},
     {"circle", BuiltinKind::TwoArg, kDoubleResult, circle},
 };

@@ -25,16 +25,24 @@ void axisNumbers(const std::vector<double>& spec);
 // Writes the ids of new items as the result: one int, or a row of ints.
 void assignIds(Value& result, const std::vector<int>& ids);
 
-// Keeps a frame's `fix` flag and puts it back when the call ends, however it ends.
+// Keeps a frame's `fix` flag and puts it back when the call ends, however it ends. The
+// frame is found again by figure number and index, since a function evaluated meanwhile
+// may have closed its figure.
 class FixGuard {
  public:
-  explicit FixGuard(graphics::Frame& frame) : frame_(frame), saved_(frame.fix) {}
-  ~FixGuard() { frame_.fix = saved_; }
+  explicit FixGuard(graphics::Frame& frame)
+      : figure_(frame.figure().number()), frame_(frame.number()), saved_(frame.fix) {}
+  ~FixGuard() {
+    graphics::Figure* fig = graphics::figures().find(figure_);
+    if (fig != nullptr && static_cast<size_t>(frame_) < fig->frameCount())
+      fig->frame(static_cast<size_t>(frame_)).fix = saved_;
+  }
   FixGuard(const FixGuard&) = delete;
   FixGuard& operator=(const FixGuard&) = delete;
 
  private:
-  graphics::Frame& frame_;
+  int figure_;
+  int frame_;
   bool saved_;
 };
 
