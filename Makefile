@@ -33,6 +33,8 @@ build: configure
 
 run: build
 	cd $(BUILD)/bin && ./zirbin2020 --batch demo/tour.zrb </dev/null
+	@echo "plots demo: SVG files written to $(BUILD)/bin/demo/"
+	cd $(BUILD)/bin && ./zirbin2020 --batch demo/plots.zrb </dev/null
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -7,6 +7,7 @@
 #include "builtins/lu_decomposition.h"
 #include "builtins/numeric_families.h"
 #include "builtins/numerical_methods.h"
+#include "builtins/plot_support.h"
 #include "builtins/routine_support.h"
 #include "session/console_output.h"
 #include "session/process_state.h"
@@ -242,11 +243,15 @@ void slf(BuiltinArgs& args, Value& result, std::span<Value* const> extraOutputs)
   const bool report = args.count() < 4 || args.value(3).size == 0 ||
                       args.scalar(3, "invalid argument") != 0;
   if (report) {
-    textLine("a = " + number(fit.a) + " +/- " + number(fit.sigA));
-    textLine("b = " + number(fit.b) + " +/- " + number(fit.sigB));
-    if (!fit.note.empty()) textLine(fit.note);
+    const std::vector<std::string> lines = {"a = " + number(fit.a) + " +/- " + number(fit.sigA),
+                                            "b = " + number(fit.b) + " +/- " + number(fit.sigB),
+                                            fit.note};
+    for (const std::string& line : lines) {
+      if (!line.empty()) textLine(line);
+    }
+    // The figure is part of the report: a quiet fit leaves the figures alone.
+    showLineFit(x, y, fit.a, fit.b, lines);
   }
-  // TODO: the figure of the data and the fitted line waits for the plotting built-ins.
   double* out = shapeDoubles(result, 1, 6);
   const double numbers[6] = {fit.a, fit.b, fit.sigA, fit.sigB, fit.chi2, fit.q};
   std::copy(numbers, numbers + 6, out);

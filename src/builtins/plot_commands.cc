@@ -474,6 +474,34 @@ void ylabel(BuiltinArgs& args, Value& result, std::span<Value* const> extra) {
   setMainLabel(args, result, &graphics::MainLabels::yLabel);
 }
 
+// Where the fit's text lines stand, in fractions of the frame, and how far apart.
+constexpr double kFitTextX = 0.13;
+constexpr double kFitTextTop = 0.92;
+constexpr double kFitTextStep = 0.06;
+
+}  // namespace
+
+void showLineFit(const std::vector<double>& x, const std::vector<double>& y, double a, double b,
+                 const std::vector<std::string>& lines) {
+  FixGuard keepFix(frameOnDemand());
+  plotCurve(x, y, "b+", kLinear);
+  double lo = 0, hi = 0;
+  finiteRange(x, lo, hi);
+  Frame& frame = frameOnDemand();
+  frame.fix = true;
+  plotCurve({lo, hi}, {a + b * lo, a + b * hi}, "r", kLinear);
+  frame.mainLabels().title.text = "Data and fitted line y = a + b x";
+  double at = kFitTextTop;
+  for (const std::string& line : lines) {
+    if (line.empty()) continue;
+    frame.addItem(std::make_unique<graphics::TextLabel>(kFitTextX, at, line, "e", "", true));
+    at -= kFitTextStep;
+  }
+  frame.showAgain();
+}
+
+namespace {
+
 constexpr BuiltinKind kGeneral = BuiltinKind::General;
 
 constexpr BuiltinEntry kEntries[] = {

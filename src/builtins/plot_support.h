@@ -22,6 +22,12 @@ graphics::Frame& frameOnDemand();
 // limits that are not finite and increasing, "does not take N arguments" for other counts.
 void axisNumbers(const std::vector<double>& spec);
 
+// Shows data x, y as points and the line y = a + b x over their x range in the current
+// frame (created on demand), titled "Data and fitted line y = a + b x", with `lines`
+// written one under another in the upper left corner of the plot area (plot_commands.cc).
+void showLineFit(const std::vector<double>& x, const std::vector<double>& y, double a, double b,
+                 const std::vector<std::string>& lines);
+
 // Writes the ids of new items as the result: one int, or a row of ints.
 void assignIds(Value& result, const std::vector<int>& ids);
 
