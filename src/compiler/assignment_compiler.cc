@@ -114,8 +114,13 @@ std::unique_ptr<Statement> StatementCompiler::compileNameStatement(TokenList& st
       statement[1].code == opcode::kCross) {
     throw SyntaxError("can't vectorize a function with no arguments");
   }
-  // TODO: function definitions (name := ..., name(params) := ...) come with user
-  // functions; until then they reach the expression compiler, which refuses them.
+  if (statement.size() >= 2 && statement[1].kind == kFunctionDefToken) {
+    return compileOneLineFunction(statement);
+  }
+  if (statement.size() >= 3 && statement[1].kind == kBracketToken && statement[1].code == ')' &&
+      statement[2].kind == kFunctionDefToken) {
+    return compileOneLineFunction(statement);
+  }
   if (const std::size_t opAt = indexedOperatorAt(statement)) {
     return compileAssignment(statement, opAt);
   }
@@ -133,9 +138,7 @@ std::unique_ptr<Statement> StatementCompiler::compileBracketStatement(TokenList&
     if (rhs.kind != kNameToken && !(rhs.kind == kBracketToken && rhs.code == ']')) {
       throw SyntaxError("invalid or missing rhs");
     }
-    // TODO: the multi-output calls that multiple assignment needs arrive with user
-    // functions and the general built-ins' extra outputs.
-    throw SyntaxError("invalid rhs for multiple assignment");
+    return compileMultiAssign(statement);
   }
   return compileExpressionStatement(statement);
 }

@@ -10,6 +10,8 @@
 #include "engine/function_elements.h"
 #include "engine/indexing_elements.h"
 #include "engine/leaf_elements.h"
+#include "engine/user_func_elements.h"
+#include "engine/user_function.h"
 #include "session/errors.h"
 #include "session/workspace.h"
 #include "values/value.h"
@@ -162,8 +164,10 @@ EvaluatablePtr ExpressionCompiler::propertyCall(const TokenList& tokens, std::si
 // types.
 EvaluatablePtr ExpressionCompiler::makeCall(const std::string& name,
                                             std::vector<EvaluatablePtr> arguments) {
+  if (auto* table = dynamic_cast<engine::FunctionTable*>(workspace_.functionTable())) {
+    if (table->findFunction(name)) return makeUserCall(*table->found(), std::move(arguments));
+  }
   const BuiltinKind kind = registry_.lookup(name);
-  // TODO: user functions (kind 10) compile here once the function table exists.
   if (kind == BuiltinKind::None) throw SyntaxError(name + " is not a function");
   const builtins::FunctionInfo info = registry_.lastFunction();
   const auto [minArgs, maxArgs] = registry_.argumentBounds();
@@ -268,6 +272,29 @@ EvaluatablePtr ExpressionCompiler::callNode(const builtins::FunctionInfo& info,
     default:
       ZB_UNREACHABLE();
   }
+}
+
+// A call of a user function: a quick call when the function is quick (vectorised when it
+// was defined with '::='), else the general call.
+EvaluatablePtr ExpressionCompiler::makeUserCall(engine::UserFunc& function,
+                                                std::vector<EvaluatablePtr> arguments) {
+  const int count = static_cast<int>(arguments.size());
+  const int minArgs = function.minimumArguments();
+  const int maxArgs = function.parameterCount();
+  registry_.noteUserFunction(&function, function.outputType(), minArgs, maxArgs);
+  if (count < minArgs) {
+    if (count == 0) throw SyntaxError("function requires a parameter");
+    throw SyntaxError(function.name() + "(...) has too few arguments");
+  }
+  if (count > maxArgs) throw SyntaxError(function.name() + "(...) has too many arguments");
+  for (const EvaluatablePtr& argument : arguments) {
+    if (argument->nodeKind() == engine::kFuncRefNode) throw SyntaxError("illegal argument type");
+  }
+  if (function.quick() && function.declaration().referenceMask == 0) {
+    return std::make_unique<engine::QuickUserFuncElement>(&function, std::move(arguments),
+                                                          function.declaration().vectorised);
+  }
+  return std::make_unique<engine::UserFuncElement>(&function, std::move(arguments));
 }
 
 // variableForm -> name '.' (integer | name | bracket) | name '\' ...

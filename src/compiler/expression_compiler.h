@@ -15,6 +15,9 @@
 namespace zirbin::session {
 class Workspace;
 }  // namespace zirbin::session
+namespace zirbin::engine {
+class UserFunc;
+}  // namespace zirbin::engine
 namespace zirbin::builtins {
 class BuiltinRegistry;
 struct FunctionInfo;
@@ -97,6 +100,7 @@ class ExpressionCompiler {
                                  EvaluatablePtr argument, bool complexArgument);
   EvaluatablePtr callNode(const builtins::FunctionInfo& info,
                           std::vector<EvaluatablePtr> arguments);
+  EvaluatablePtr makeUserCall(engine::UserFunc& function, std::vector<EvaluatablePtr> arguments);
   EvaluatablePtr formComparisons(ExpressionItems items);
   EvaluatablePtr comparisonOf(ExpressionItems run);
   EvaluatablePtr rewriteDivisions(ExpressionItems items);

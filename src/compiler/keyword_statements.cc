@@ -112,15 +112,12 @@ std::unique_ptr<Statement> StatementCompiler::compileKeyword(TokenList& statemen
       closed_ = true;
       return nullptr;
     case Keyword::Return:
-      // TODO: `return` inside function bodies comes with user functions.
-      throw SyntaxError("stray 'return' keyword");
+      return compileReturn(statement);
     case Keyword::Use:
       throw SyntaxError("'use' keyword must be at the beginning of a line");
     case Keyword::Function:
     case Keyword::Funcdec:
-      // TODO: function definitions come with user functions; until then the expression
-      // compiler refuses the keyword.
-      return compileExpressionStatement(statement);
+      return compileFunctionKeyword(statement, keyword == Keyword::Function);
     default:
       break;
   }

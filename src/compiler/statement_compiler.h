@@ -71,6 +71,15 @@ class StatementCompiler {
   std::unique_ptr<engine::Statement> compileAssignment(TokenList& statement, std::size_t opAt);
   std::unique_ptr<engine::Statement> compileBracketStatement(TokenList& statement);
 
+  // Function definitions, `return` and multiple assignment (function_compiler.cc).
+  std::unique_ptr<engine::Statement> compileOneLineFunction(TokenList& statement);
+  std::unique_ptr<engine::Statement> compileFunctionKeyword(TokenList& statement, bool definition);
+  std::unique_ptr<engine::Statement> compileReturn(TokenList& statement);
+  std::unique_ptr<engine::Statement> compileMultiAssign(TokenList& statement);
+  // Compiles the body of a `function` definition from the following statements: an
+  // indented block, or statements up to `end`.
+  std::unique_ptr<engine::Statement> compileFunctionBody();
+
   // Keyword statements and blocks (keyword_statements.cc).
   std::unique_ptr<engine::Statement> compileKeyword(TokenList& statement, int keyword);
   std::unique_ptr<engine::Statement> compileConditional(TokenList& statement, int keyword);

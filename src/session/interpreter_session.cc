@@ -7,6 +7,7 @@
 #include "compiler/statement_compiler.h"
 #include "engine/run_state.h"
 #include "engine/statement.h"
+#include "engine/user_function.h"
 #include "files/state_dir.h"
 #include "session/host.h"
 #include "session/process_state.h"
@@ -54,10 +55,14 @@ InterpreterSession::InterpreterSession(Host& host, ConsoleOutput& output, bool s
     : host_(host),
       secondary_(secondary),
       output_(output),
+      functions_(std::make_unique<engine::FunctionTable>(
+          [this](const std::string& line) { printPlainLine(output_, line); })),
       workspace_([this](const std::string& line) { printPlainLine(output_, line); }),
       prompts_(host, [this](const std::string& line) { printPlainLine(output_, line); },
                interactive),
       compiler_(std::make_unique<compiler::StatementCompiler>(workspace_, input_, output_)) {
+  workspace_.setFunctionTable(functions_.get());
+  functions_->setResourceLoader([this](const std::string& name) { return loadResource(name); });
   input_.setScriptLocator([this](const std::string& name) { return findScript(name); });
   compileCommand_ = [this]() { return compiler_->compileCommand(); };
   if (!secondary_) restoreState();
@@ -82,6 +87,28 @@ void InterpreterSession::saveState() {
     files::savePathList(pathList_, files::stateFilePath(files::kPathListFileName));
   } catch (...) {
   }
+}
+
+bool InterpreterSession::loadResource(const std::string& name) {
+  // Resource definitions are compiled at the top level only: a lookup made while a body is
+  // being compiled cannot leave the function's scope to compile another definition.
+  if (workspace_.inFunctionScope() || name.empty() || name[0] == '$') return false;
+  const std::string path = files::programDirectory() + "/resource/" + name + ".zrb";
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  compiler::InputSource source = compiler::InputSource::fromFile(path);
+  compiler::StatementCompiler nested(workspace_, source, output_);
+  functions_->setLoadingResource(true);
+  try {
+    // Only the definitions matter; any other statement of the file is compiled and dropped.
+    while (nested.compileStatement(false)) {
+    }
+  } catch (...) {
+    functions_->setLoadingResource(false);
+    throw;
+  }
+  functions_->setLoadingResource(false);
+  return true;
 }
 
 std::string InterpreterSession::findScript(const std::string& name) const {

@@ -19,6 +19,7 @@ namespace zirbin::compiler {
 class StatementCompiler;
 }  // namespace zirbin::compiler
 namespace zirbin::engine {
+class FunctionTable;
 class Statement;
 }  // namespace zirbin::engine
 
@@ -72,6 +73,7 @@ class InterpreterSession {
   ConsoleOutput& output() { return output_; }
   compiler::UserInput& input() { return input_; }
   Workspace& workspace() { return workspace_; }
+  engine::FunctionTable& functions() { return *functions_; }
   files::PathList& pathList() { return pathList_; }
   files::UserPrompts& prompts() { return prompts_; }
   Host& host() { return host_; }
@@ -86,6 +88,9 @@ class InterpreterSession {
   void report(std::exception_ptr failure);
   // Finds the script a `use` line names on the path list ("" when there is none).
   std::string findScript(const std::string& name) const;
+  // Compiles the resource file of `name` from the program directory's resource folder.
+  // Returns true iff there was one.
+  bool loadResource(const std::string& name);
   void restoreState();
   void saveState();
 
@@ -94,6 +99,8 @@ class InterpreterSession {
   std::string prompt_ = ">";
   ConsoleOutput& output_;
   compiler::UserInput input_;
+  // Declared before the workspace, which removes every function when it goes.
+  std::unique_ptr<engine::FunctionTable> functions_;
   Workspace workspace_;
   HostPrompts prompts_;
   files::PathList pathList_;

@@ -101,6 +101,7 @@ class Workspace {
 
   // Installs the hooks (either may be null / empty; not owned).
   void setFunctionTable(FunctionTableHook* table) { functions_ = table; }
+  FunctionTableHook* functionTable() const { return functions_; }
   void setBuiltinLookup(BuiltinLookup lookup) { builtins_ = std::move(lookup); }
   void setConsole(ConsoleLine console) { console_ = std::move(console); }
   // Writes one console line through the installed console.

@@ -1,0 +1,122 @@
+// Call nodes of user functions and the multiple assignment.
+#include "engine/user_func_elements.h"
+
+#include <algorithm>
+
+#include "engine/user_function.h"
+#include "session/errors.h"
+#include "values/value.h"
+
+namespace zirbin::engine {
+
+namespace {
+
+// The class of value an argument is evaluated into.
+int scratchType(const Evaluatable& argument) {
+  const int t = argument.resultType();
+  return t >= kIntType && t <= kListType ? t : kDoubleType;
+}
+
+// Marks a node busy for the time of one argument evaluation.
+class BusyFlag {
+ public:
+  explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
+  ~BusyFlag() { flag_ = false; }
+  BusyFlag(const BusyFlag&) = delete;
+  BusyFlag& operator=(const BusyFlag&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+// Argument counts the inline arrays of a call hold; the parameter list allows 32.
+constexpr std::size_t kMaxArguments = 32;
+
+}  // namespace
+
+UserFuncElement::UserFuncElement(UserFunc* function, std::vector<EvaluatablePtr> arguments)
+    : MultiInputOutput_Element(std::move(arguments)), function_(function) {
+  for (const EvaluatablePtr& a : arguments_) scratch_.push_back(values::newValue(scratchType(*a)));
+}
+
+UserFuncElement::~UserFuncElement() = default;
+
+int UserFuncElement::resultType() const { return function_->outputType(); }
+
+const Value* UserFuncElement::pValue(Value& workspace) {
+  evaluateInto(workspace, {});
+  return &workspace;
+}
+
+void UserFuncElement::evaluateInto(Value& result, std::span<Value* const> extraOutputs) {
+  const std::size_t n = arguments_.size();
+  const Value* values[kMaxArguments];
+  Value* references[kMaxArguments];
+  std::vector<std::unique_ptr<Value>> own;
+  const unsigned mask = function_->declaration().referenceMask;
+  {
+    // A call of this same node reached while its arguments are evaluated uses values of
+    // its own, so that the outer call's arguments stay intact.
+    const bool nested = busy_;
+    BusyFlag busy(busy_);
+    for (std::size_t i = 0; i < n; ++i) {
+      Value* slot = scratch_[i].get();
+      if (nested) {
+        own.push_back(values::newValue(scratchType(*arguments_[i])));
+        slot = own.back().get();
+      }
+      values[i] = arguments_[i]->pValue(*slot);
+      references[i] = nullptr;
+      if (((mask >> i) & 1U) && arguments_[i]->nodeKind() == kValueNode) {
+        references[i] = const_cast<Value*>(values[i]);
+      }
+    }
+  }
+  const std::size_t params = static_cast<std::size_t>(function_->parameterCount());
+  for (std::size_t i = n; i < params; ++i) references[i] = nullptr;
+  function_->call(std::span<const Value* const>(values, n),
+                  std::span<Value* const>(references, std::min(params, kMaxArguments)),
+                  extraOutputs, result);
+}
+
+QuickUserFuncElement::QuickUserFuncElement(UserFunc* function,
+                                           std::vector<EvaluatablePtr> arguments, bool vectorised)
+    : MultiInputOutput_Element(std::move(arguments)), function_(function), vectorised_(vectorised) {
+  for (const EvaluatablePtr& a : arguments_) scratch_.push_back(values::newValue(scratchType(*a)));
+}
+
+QuickUserFuncElement::~QuickUserFuncElement() = default;
+
+const Value* QuickUserFuncElement::pValue(Value& workspace) {
+  const Value* values[kMaxQuickParameters];
+  const std::size_t n = std::min(arguments_.size(), static_cast<std::size_t>(kMaxQuickParameters));
+  for (std::size_t i = 0; i < n; ++i) values[i] = arguments_[i]->pValue(*scratch_[i]);
+  return function_->callQuick(std::span<const Value* const>(values, n), vectorised_, workspace);
+}
+
+MultiAssignStm::MultiAssignStm(EvaluatablePtr call, int line, std::vector<Value*> targets)
+    : Statement(std::move(call), line), targets_(std::move(targets)) {}
+
+void MultiAssignStm::exe() {
+  // Every output is computed into a value of its own first, so that a target that is
+  // also an argument is read before it is written.
+  std::vector<std::unique_ptr<Value>> outputs;
+  std::vector<Value*> extras;
+  for (std::size_t k = 0; k < targets_.size(); ++k) {
+    outputs.push_back(values::newValue(values::DOUBLE_VAL));
+    if (k > 0) extras.push_back(outputs.back().get());
+  }
+  if (auto* user = dynamic_cast<UserFuncElement*>(expression_.get())) {
+    user->evaluateInto(*outputs[0], extras);
+  } else {
+    static_cast<GeneralFuncElement*>(expression_.get())->evaluateInto(*outputs[0], extras);
+  }
+  for (std::size_t k = 0; k < targets_.size(); ++k) targets_[k]->assign(*outputs[k]);
+}
+
+bool MultiAssignStm::uses(const Value* value) const {
+  return std::find(targets_.begin(), targets_.end(), value) != targets_.end() ||
+         Statement::uses(value);
+}
+
+}  // namespace zirbin::engine

@@ -1,0 +1,441 @@
+// User functions: declaration matching, compilation bookkeeping, the general call with
+// saved frames and by-reference parameters, the quick call, and the function table.
+#include "engine/user_function.h"
+
+#include <algorithm>
+
+#include "engine/assign_statements.h"
+#include "engine/run_state.h"
+#include "session/errors.h"
+#include "session/process_state.h"
+#include "values/math_matrix.h"
+#include "values/value.h"
+
+namespace zirbin::engine {
+
+using session::RuntimeError;
+using session::SyntaxError;
+
+namespace {
+
+int totalActivations = 0;
+
+// Counts one activation of any user function for the time of a call.
+class ActivationCount {
+ public:
+  explicit ActivationCount(const std::string& name) {
+    if (totalActivations >= kMaxTotalActivations) {
+      session::checkFailed(name, "max recursion depth exceeded");
+    }
+    ++totalActivations;
+  }
+  ~ActivationCount() { --totalActivations; }
+  ActivationCount(const ActivationCount&) = delete;
+  ActivationCount& operator=(const ActivationCount&) = delete;
+};
+
+// An argument of type t suits a parameter of type p when t = p or t < p <= 2.
+bool suits(int t, int p) { return t == p || (t < p && p <= values::COMPLEX_VAL); }
+
+}  // namespace
+
+int activeCalls() { return totalActivations; }
+
+bool FunctionDeclaration::matches(const FunctionDeclaration& other) const {
+  return parameterTypes == other.parameterTypes && outputTypes == other.outputTypes &&
+         referenceMask == other.referenceMask && defaults == other.defaults;
+}
+
+UserFunc::UserFunc(FunctionDeclaration declaration) : declaration_(std::move(declaration)) {}
+
+UserFunc::~UserFunc() = default;
+
+int UserFunc::outputType() const {
+  if (output_) return output_->valueType();
+  return declaration_.outputTypes.empty() ? values::DOUBLE_VAL : declaration_.outputTypes[0];
+}
+
+void UserFunc::beginCompilation() {
+  body_.reset();
+  locals_.clear();
+  persistentCount_ = 0;
+  output_ = nullptr;
+  ownedOutput_.reset();
+  extras_.clear();
+  frames_.clear();
+  flags_ = (flags_ & kResourceFunction) | kCallsOnlyQuick | kSelfContained;
+  const bool allDouble =
+      std::all_of(declaration_.parameterTypes.begin(), declaration_.parameterTypes.end(),
+                  [](int t) { return t == values::DOUBLE_VAL; }) &&
+      std::all_of(declaration_.outputTypes.begin(), declaration_.outputTypes.end(),
+                  [](int t) { return t == values::DOUBLE_VAL; });
+  if (parameterCount() <= kMaxQuickParameters && declaration_.outputs.size() <= 1 && allDouble &&
+      declaration_.defaults.empty()) {
+    flags_ |= kQuickSignature;
+  }
+}
+
+void UserFunc::adoptLocal(const std::string& name, std::unique_ptr<values::Value> value) {
+  Value* raw = value.get();
+  locals_.push_back(std::move(value));
+  const auto& outputs = declaration_.outputs;
+  for (std::size_t k = 0; k < outputs.size(); ++k) {
+    if (outputs[k] != name) continue;
+    if (k == 0) {
+      output_ = raw;
+    } else {
+      extras_.push_back(raw);
+    }
+  }
+}
+
+bool UserFunc::addPersistent() {
+  ++persistentCount_;
+  return static_cast<int>(locals_.size()) == parameterCount() + persistentCount_;
+}
+
+Value* UserFunc::ensureOutput() {
+  if (!output_) {
+    ownedOutput_ = values::newValue(values::DOUBLE_VAL);
+    output_ = ownedOutput_.get();
+  }
+  return output_;
+}
+
+void UserFunc::finish(StatementPtr body) {
+  const auto* block = dynamic_cast<const BlockStm*>(body.get());
+  const bool singleReturn = dynamic_cast<const ReturnStm*>(body.get()) != nullptr;
+  if ((flags_ & kQuickSignature) && (flags_ & kCallsOnlyQuick) && singleReturn &&
+      body->expression() != nullptr) {
+    flags_ |= kQuick;
+  } else {
+    flags_ &= ~kQuick;
+  }
+  if (!output_) {
+    if (!block && !singleReturn) {
+      throw SyntaxError("could not infer a return value for function " + name());
+    }
+    ensureOutput();
+  }
+  const std::size_t wanted = declaration_.outputs.empty() ? 0 : declaration_.outputs.size() - 1;
+  if (extras_.size() > wanted) {
+    throw SyntaxError(name() + " is incorrectly declared. Try clearing it and recompiling.");
+  }
+  if (extras_.size() < wanted) throw SyntaxError(" output has not been set");
+  body_ = std::move(body);
+}
+
+Evaluatable* UserFunc::quickExpression() const {
+  return quick() ? body_->expression() : nullptr;
+}
+
+bool UserFunc::refersTo(const Value* value) const { return body_ && body_->uses(value); }
+
+bool UserFunc::savedLocal(std::size_t index) const {
+  const auto params = static_cast<std::size_t>(parameterCount());
+  return index < params || index >= params + static_cast<std::size_t>(persistentCount_);
+}
+
+void UserFunc::pushFrame() {
+  std::vector<SavedSlot> frame(locals_.size());
+  for (std::size_t i = 0; i < locals_.size(); ++i) {
+    if (!savedLocal(i)) continue;
+    Value& v = *locals_[i];
+    frame[i] = SavedSlot{v.rawData(), v.size, v.nrow, v.flags};
+    v.release();
+    v.nrow = 0;
+    v.flags = 0;
+  }
+  frames_.push_back(std::move(frame));
+}
+
+void UserFunc::popFrame() {
+  std::vector<SavedSlot>& frame = frames_.back();
+  for (std::size_t i = 0; i < locals_.size(); ++i) {
+    if (!savedLocal(i)) continue;
+    const SavedSlot& s = frame[i];
+    locals_[i]->adopt(s.data, s.size, s.nrow, s.flags);
+  }
+  frames_.pop_back();
+}
+
+void UserFunc::releaseArrays() {
+  for (std::size_t i = 0; i < locals_.size(); ++i) {
+    if (savedLocal(i) && locals_[i]->size > 1) locals_[i]->clear();
+  }
+}
+
+void UserFunc::bindArguments(std::span<const Value* const> arguments) {
+  const int n = parameterCount();
+  const int firstDefault = n - static_cast<int>(declaration_.defaults.size());
+  for (int i = 0; i < n; ++i) {
+    Value& parameter = *locals_[i];
+    const Value* argument = i < static_cast<int>(arguments.size()) ? arguments[i] : nullptr;
+    if (!argument) {
+      parameter.assignDouble(declaration_.defaults[i - firstDefault]);
+      continue;
+    }
+    if ((declaration_.referenceMask >> i) & 1U) {
+      if (!suits(argument->valueType(), parameter.valueType())) {
+        throw RuntimeError("argument has incorrect type");
+      }
+    }
+    parameter.assign(*argument);
+  }
+}
+
+void UserFunc::copyBackReferences(std::span<Value* const> references) {
+  for (std::size_t i = 0; i < references.size(); ++i) {
+    Value* target = references[i];
+    if (!target) continue;
+    Value& parameter = *locals_[i];
+    if (parameter.valueType() != values::DOUBLE_VAL) {
+      throw RuntimeError("pass by reference not yet implemented for complex or list");
+    }
+    if (target->valueType() == values::DOUBLE_VAL) {
+      target->adopt(parameter.rawData(), parameter.size, parameter.nrow, parameter.flags);
+      parameter.release();
+      parameter.nrow = 0;
+      parameter.flags = 0;
+    } else {
+      target->assign(parameter);
+      parameter.clear();
+    }
+  }
+}
+
+void UserFunc::call(std::span<const Value* const> arguments, std::span<Value* const> references,
+                    std::span<Value* const> extraTargets, Value& result) {
+  if (!body_) session::checkFailed(name(), "could not infer a return value for function " + name());
+  if (depth_ < 0) session::checkFailed(name(), "negative recursion depth: something is wrong");
+  if (depth_ >= kMaxRecursionDepth) session::checkFailed(name(), "max recursion depth exceeded");
+  ActivationCount count(name());
+  if (depth_ > 0) pushFrame();
+  ++depth_;
+  bool binding = true;
+  try {
+    bindArguments(arguments);
+    binding = false;
+    body_->exe();
+    session::keepRunning = true;
+    result.assign(*output_);
+    for (std::size_t k = 0; k < extraTargets.size() && k < extras_.size(); ++k) {
+      if (extras_[k]->valueType() != values::DOUBLE_VAL) {
+        throw RuntimeError("non-double type output not yet implemented");
+      }
+      extraTargets[k]->assign(*extras_[k]);
+    }
+    copyBackReferences(references);
+  } catch (...) {
+    if (binding) consoleLine("invalid input argument");
+    try {
+      copyBackReferences(references);
+    } catch (...) {
+      // The first failure is the one reported.
+    }
+    consoleLine("in " + name() + ";");
+    session::keepRunning = true;
+    --depth_;
+    if (depth_ > 0) {
+      popFrame();
+    } else {
+      releaseArrays();
+    }
+    throw;
+  }
+  --depth_;
+  if (depth_ > 0) {
+    popFrame();
+  } else {
+    releaseArrays();
+  }
+}
+
+const Value* UserFunc::callQuick(std::span<const Value* const> arguments, bool vectorised,
+                                 Value& result) {
+  if (!quick()) {
+    // A call compiled while the function was quick, run after it was redefined.
+    call(arguments, {}, {}, result);
+    return &result;
+  }
+  Evaluatable* expression = quickExpression();
+  const std::size_t n = std::min(arguments.size(), static_cast<std::size_t>(parameterCount()));
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!suits(arguments[i]->valueType(), locals_[i]->valueType())) {
+      throw RuntimeError("invalid data type for quick user function");
+    }
+  }
+  if (!vectorised || n == 0) {
+    for (std::size_t i = 0; i < n; ++i) locals_[i]->assign(*arguments[i]);
+    return expression->pValue(result);
+  }
+  if (outputType() != values::DOUBLE_VAL) {
+    throw RuntimeError("vectorization only implemented for functions of output-type double");
+  }
+  for (std::size_t i = 0; i + 1 < n; ++i) locals_[i]->assign(*arguments[i]);
+  values::DoubleValue points;
+  points.assign(*arguments[n - 1]);
+  if (!point_) point_ = values::newValue(values::DOUBLE_VAL);
+  values::DoubleValue out;
+  out.setLayout(points.size, points.nrow, points.flags & ~values::kKindMask);
+  Value& parameter = *locals_[n - 1];
+  for (int k = 0; k < points.size; ++k) {
+    parameter.assignDouble(points.data[k]);
+    const Value* v = expression->pValue(*point_);
+    if (v->size != 1) session::checkFailed(name(), "function returned empty vector []");
+    out.data[k] = v->getDouble();
+  }
+  result.assign(out);
+  return &result;
+}
+
+FunctionTable::FunctionTable(session::ConsoleLine console) : console_(std::move(console)) {}
+
+FunctionTable::~FunctionTable() = default;
+
+UserFunc* FunctionTable::get(const std::string& name) const {
+  auto it = table_.find(name);
+  return it == table_.end() ? nullptr : it->second.get();
+}
+
+bool FunctionTable::findFunction(const std::string& name) {
+  UserFunc* f = get(name);
+  if (!f && resourceLookup_ && loader_ && !loadingResource_) {
+    // A resource file may define the name; its compilation must not disturb the
+    // bookkeeping of the function being compiled now.
+    UserFunc* outer = compiling_;
+    compiling_ = nullptr;
+    try {
+      loader_(name);
+    } catch (...) {
+      compiling_ = outer;
+      throw;
+    }
+    compiling_ = outer;
+    f = get(name);
+  }
+  if (!f) return false;
+  found_ = f;
+  if (compiling_) {
+    if (f == compiling_) {
+      compiling_->addFlags(kRecursive);
+      compiling_->removeFlags(kCallsOnlyQuick);
+    } else {
+      compiling_->removeFlags(kSelfContained);
+      if (!(f->flags() & (kCallsOnlyQuick | kSelfContained))) {
+        compiling_->removeFlags(kCallsOnlyQuick);
+      }
+    }
+  }
+  return true;
+}
+
+UserFunc* FunctionTable::declareFunction(bool definition, FunctionDeclaration declaration) {
+  const std::string name = declaration.name;
+  if (!name.empty() && name.back() == '_') {
+    throw SyntaxError("user function names may not end with underline");
+  }
+  UserFunc* existing = get(name);
+  if (!existing) {
+    auto made = std::make_unique<UserFunc>(std::move(declaration));
+    UserFunc* f = made.get();
+    if (loadingResource_) f->addFlags(kResourceFunction);
+    table_[name] = std::move(made);
+    return f;
+  }
+  if (loadingResource_ && !(existing->flags() & kResourceFunction)) {
+    throw SyntaxError("name clash with resource function " + name);
+  }
+  if (!existing->declaration().matches(declaration)) {
+    if (loadingResource_) throw SyntaxError("zirbin resource defs do not match");
+    if (definition) throw SyntaxError("does not match existing declaration");
+    if (console_) console_("does not match existing declaration");
+  }
+  if (existing->depth() != 0) {
+    // Replacing the body of a running function would free the statement being run.
+    session::checkFailed(name, "can't redefine a function while it runs");
+  }
+  existing->setDeclaration(std::move(declaration));
+  return existing;
+}
+
+bool FunctionTable::removeFunction(const std::string& name) {
+  auto it = table_.find(name);
+  if (it == table_.end()) return false;
+  if (it->second->depth() != 0) return false;
+  if (found_ == it->second.get()) found_ = nullptr;
+  table_.erase(it);
+  removeDependentFunctions();
+  return true;
+}
+
+void FunctionTable::discard(const std::string& name) {
+  auto it = table_.find(name);
+  if (it == table_.end()) return;
+  if (found_ == it->second.get()) found_ = nullptr;
+  table_.erase(it);
+}
+
+void FunctionTable::removeDependentFunctions() {
+  int removed = 0;
+  for (auto it = table_.begin(); it != table_.end();) {
+    if ((it->second->flags() & kSelfContained) || it->second->depth() != 0) {
+      ++it;
+      continue;
+    }
+    if (console_) console_(it->first + " removed");
+    if (found_ == it->second.get()) found_ = nullptr;
+    it = table_.erase(it);
+    ++removed;
+  }
+  if (removed > 0 && console_) console_(std::to_string(removed) + " functions removed");
+}
+
+void FunctionTable::removeAll() {
+  found_ = nullptr;
+  table_.clear();
+}
+
+bool FunctionTable::refersTo(const values::Value* value) {
+  return std::any_of(table_.begin(), table_.end(),
+                     [value](const auto& entry) { return entry.second->refersTo(value); });
+}
+
+std::string describeFunction(const UserFunc& function) {
+  std::string text = (function.flags() & kResourceFunction) ? "Zirbin resource"
+                                                             : "user-defined function";
+  text += "\n" + function.name() + ", output type " +
+          (function.outputType() == values::INTEGER_VAL   ? "int"
+           : function.outputType() == values::COMPLEX_VAL ? "complex"
+           : function.outputType() == values::LIST_VAL    ? "list"
+                                                          : "double");
+  std::size_t start = 0;
+  const std::string& source = function.source();
+  while (start < source.size()) {
+    std::size_t end = source.find('\n', start);
+    if (end == std::string::npos) end = source.size();
+    text += "\n line " + source.substr(start, end - start);
+    start = end + 1;
+  }
+  return text;
+}
+
+std::string FunctionTable::listFunctions(char mode) const {
+  std::string text;
+  if (mode == 'r') {
+    for (const auto& [name, f] : table_) {
+      if (f->flags() & kResourceFunction) text += name + "  ";
+    }
+    return text.empty() ? text : "Resources:\n" + text;
+  }
+  std::string others;
+  for (const auto& [name, f] : table_) {
+    if (f->flags() & kResourceFunction) continue;
+    (f->quick() ? text : others) += describeFunction(*f) + "\n";
+  }
+  if (!text.empty()) text = "--Quick functions:\n" + text;
+  if (!others.empty()) text += "\n--User Functions:\n" + others;
+  return text;
+}
+
+}  // namespace zirbin::engine
