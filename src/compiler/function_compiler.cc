@@ -117,8 +117,9 @@ void checkDefinitionPlace(session::Workspace& workspace, int depth, const std::s
     throw SyntaxError("nested functions not allowed");
   }
   const SymbolKind kind = workspace.classify(name);
-  if (kind == SymbolKind::kVariable ||
-      (kind == SymbolKind::kConstant && workspace.userConstants().count(name) != 0)) {
+  // Named constants are refused as well as user constants: classify finds a constant
+  // before a function, so a function of that name could never be called.
+  if (kind == SymbolKind::kVariable || kind == SymbolKind::kConstant) {
     throw SyntaxError("name clash with existing symbol. (Clear the symbol or use another name)");
   }
 }

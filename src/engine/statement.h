@@ -84,6 +84,8 @@ class WithBlock : public Statement {
       : Statement(nullptr, line), statements_(std::move(statements)) {}
   bool uses(const Value* value) const override;
   const std::vector<StatementPtr>& statements() const { return statements_; }
+  // Replaces the last statement (REQUIRES: the block is not empty).
+  void replaceLast(StatementPtr statement) { statements_.back() = std::move(statement); }
 
  protected:
   std::vector<StatementPtr> statements_;

@@ -4,7 +4,9 @@
 #include <algorithm>
 
 #include "engine/user_function.h"
+#include "engine/run_state.h"
 #include "session/errors.h"
+#include "session/process_state.h"
 #include "values/value.h"
 
 namespace zirbin::engine {
@@ -27,6 +29,36 @@ class BusyFlag {
 
  private:
   bool& flag_;
+};
+
+// One level of the call trace while `debug` is on: shows "-" per level, "> " and the name.
+class TraceLevel {
+ public:
+  explicit TraceLevel(const std::string& name) : on_(session::callTrace) {
+    if (!on_) return;
+    ++session::traceDepth;
+    consoleLine(std::string(static_cast<std::size_t>(session::traceDepth), '-') + "> " + name);
+  }
+  ~TraceLevel() {
+    if (on_) --session::traceDepth;
+  }
+  TraceLevel(const TraceLevel&) = delete;
+  TraceLevel& operator=(const TraceLevel&) = delete;
+
+ private:
+  bool on_;
+};
+
+// The call trace is off while a quick function is evaluated.
+class QuietTrace {
+ public:
+  QuietTrace() : saved_(session::callTrace) { session::callTrace = false; }
+  ~QuietTrace() { session::callTrace = saved_; }
+  QuietTrace(const QuietTrace&) = delete;
+  QuietTrace& operator=(const QuietTrace&) = delete;
+
+ private:
+  bool saved_;
 };
 
 // Argument counts the inline arrays of a call hold; the parameter list allows 32.
@@ -74,6 +106,7 @@ void UserFuncElement::evaluateInto(Value& result, std::span<Value* const> extraO
   }
   const std::size_t params = static_cast<std::size_t>(function_->parameterCount());
   for (std::size_t i = n; i < params; ++i) references[i] = nullptr;
+  TraceLevel trace(function_->name());
   function_->call(std::span<const Value* const>(values, n),
                   std::span<Value* const>(references, std::min(params, kMaxArguments)),
                   extraOutputs, result);
@@ -91,6 +124,7 @@ const Value* QuickUserFuncElement::pValue(Value& workspace) {
   const Value* values[kMaxQuickParameters];
   const std::size_t n = std::min(arguments_.size(), static_cast<std::size_t>(kMaxQuickParameters));
   for (std::size_t i = 0; i < n; ++i) values[i] = arguments_[i]->pValue(*scratch_[i]);
+  QuietTrace quiet;
   return function_->callQuick(std::span<const Value* const>(values, n), vectorised_, workspace);
 }
 

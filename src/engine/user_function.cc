@@ -102,6 +102,21 @@ Value* UserFunc::ensureOutput() {
   return output_;
 }
 
+void UserFunc::insertReturn(BlockStm& block) {
+  // The last statement, when it is an expression, gives the function's value.
+  if (block.statements().empty()) return;
+  Statement& last = *block.statements().back();
+  if (!dynamic_cast<EvalStm*>(&last) || !last.expression()) return;
+  const int line = last.line();
+  EvaluatablePtr expression = last.releaseExpression();
+  if (expression->resultType() != values::DOUBLE_VAL && expression->resultType() != values::INTEGER_VAL) {
+    ownedOutput_ = values::newValue(expression->resultType() == kUnknownType ? values::DOUBLE_VAL
+                                                                            : expression->resultType());
+    output_ = ownedOutput_.get();
+  }
+  block.replaceLast(std::make_unique<ReturnStm>(std::move(expression), line, output_));
+}
+
 void UserFunc::finish(StatementPtr body) {
   const auto* block = dynamic_cast<const BlockStm*>(body.get());
   const bool singleReturn = dynamic_cast<const ReturnStm*>(body.get()) != nullptr;
@@ -116,6 +131,7 @@ void UserFunc::finish(StatementPtr body) {
       throw SyntaxError("could not infer a return value for function " + name());
     }
     ensureOutput();
+    if (block) insertReturn(*static_cast<BlockStm*>(body.get()));
   }
   const std::size_t wanted = declaration_.outputs.empty() ? 0 : declaration_.outputs.size() - 1;
   if (extras_.size() > wanted) {
@@ -282,7 +298,8 @@ const Value* UserFunc::callQuick(std::span<const Value* const> arguments, bool v
   for (int k = 0; k < points.size; ++k) {
     parameter.assignDouble(points.data[k]);
     const Value* v = expression->pValue(*point_);
-    if (v->size != 1) session::checkFailed(name(), "function returned empty vector []");
+    // Each element must give one number.
+    if (v->size != 1) session::checkFailed(name(), "vectorized function must give one value per element");
     out.data[k] = v->getDouble();
   }
   result.assign(out);

@@ -121,6 +121,7 @@ class UserFunc : public session::FunctionScopeOwner {
     int nrow;
     int flags;
   };
+  void insertReturn(BlockStm& block);
   void pushFrame();
   void popFrame();
   void bindArguments(std::span<const Value* const> arguments);

@@ -11,27 +11,34 @@
 #include "files/state_dir.h"
 #include "session/host.h"
 #include "session/process_state.h"
+#include "session/session_commands.h"
 #include "session/session_file.h"
 
 namespace zirbin::session {
 
 namespace {
 
-// Makes a session's output, workspace and host the process-wide ones while one of its
-// commands runs, and puts the previous ones back afterwards (a secondary session may run
-// inside another's callback).
+// Makes a session's output, workspace and host the process-wide ones (and the session the
+// running one) while one of its commands runs, and puts the previous ones back afterwards
+// (a secondary session may run inside another's callback).
+InterpreterSession* runningSession = nullptr;
+
 class ConsoleScope {
  public:
-  ConsoleScope(ConsoleOutput& output, Workspace& running, Host& sessionHost)
-      : savedConsole_(console), savedWorkspace_(workspace), savedHost_(host) {
+  ConsoleScope(ConsoleOutput& output, Workspace& running, Host& sessionHost,
+               InterpreterSession* session = nullptr)
+      : savedConsole_(console), savedWorkspace_(workspace), savedHost_(host),
+        savedSession_(runningSession) {
     console = &output;
     workspace = &running;
     host = &sessionHost;
+    if (session) runningSession = session;
   }
   ~ConsoleScope() {
     console = savedConsole_;
     workspace = savedWorkspace_;
     host = savedHost_;
+    runningSession = savedSession_;
   }
   ConsoleScope(const ConsoleScope&) = delete;
   ConsoleScope& operator=(const ConsoleScope&) = delete;
@@ -40,6 +47,7 @@ class ConsoleScope {
   ConsoleOutput* savedConsole_;
   Workspace* savedWorkspace_;
   Host* savedHost_;
+  InterpreterSession* savedSession_;
 };
 
 // Writes one plain console line: shown literally, whatever characters it holds.
@@ -61,6 +69,9 @@ InterpreterSession::InterpreterSession(Host& host, ConsoleOutput& output, bool s
       prompts_(host, [this](const std::string& line) { printPlainLine(output_, line); },
                interactive),
       compiler_(std::make_unique<compiler::StatementCompiler>(workspace_, input_, output_)) {
+  // The session built-ins join the process-wide registry with the first session.
+  static const bool registered = (registerSessionCommands(builtinRegistry()), true);
+  (void)registered;
   workspace_.setFunctionTable(functions_.get());
   functions_->setResourceLoader([this](const std::string& name) { return loadResource(name); });
   input_.setScriptLocator([this](const std::string& name) { return findScript(name); });
@@ -88,6 +99,8 @@ void InterpreterSession::saveState() {
   } catch (...) {
   }
 }
+
+InterpreterSession* InterpreterSession::running() { return runningSession; }
 
 bool InterpreterSession::loadResource(const std::string& name) {
   // Resource definitions are compiled at the top level only: a lookup made while a body is
@@ -131,10 +144,9 @@ void InterpreterSession::loadInput(const std::string& text, char mode) {
 }
 
 bool InterpreterSession::runCommand() {
-  ConsoleScope scope(output_, workspace_, host_);
+  ConsoleScope scope(output_, workspace_, host_, this);
   compiler_->setDepth(0);
-  // TODO: reset the call-trace depth and compile pending `funcdec` bodies here once user
-  // functions exist; they come with the function table.
+  traceDepth = 0;
   engine::resetReportedLine();  // a new command's trace is complete
   std::unique_ptr<engine::Statement> statement;
   try {

@@ -49,6 +49,13 @@ inline Workspace* workspace = nullptr;
 // null (unit tests); callers then act as if no one can answer.
 inline Host* host = nullptr;
 
+// The call trace of user functions: switched by the built-in `debug`. While on, each call
+// through a UserFuncElement raises traceDepth and shows its line ("-" per level, "> ",
+// the name); a quick function's evaluation turns it off for its duration. traceDepth is
+// reset by the command cycle before each command.
+inline bool callTrace = false;
+inline int traceDepth = 0;
+
 // The text-redraw setting: when set, a text label that replaces another has its whole
 // frame redrawn, else only the label is drawn. Written by the `set` built-in ("text");
 // read by Frame::addItem.
