@@ -119,7 +119,8 @@ class Run {
   // directory itself; then `use` of the script as a pasted command.
   void startScript(session::InterpreterSession& session, const ScriptStart& script) {
     if (session::builtinRegistry().lookup("cd") != builtins::BuiltinKind::None) {
-      typed(session, "cd \"" + script.directory + "\"", false);
+      // Ended with ';' so that the batch output does not carry the machine's own path.
+      typed(session, "cd \"" + script.directory + "\";", false);
     } else {
       try {
         session.pathList().setDirectory(script.directory);
