@@ -153,26 +153,29 @@ bool UserFunc::savedLocal(std::size_t index) const {
 }
 
 void UserFunc::pushFrame() {
-  std::vector<SavedSlot> frame(locals_.size());
+  // Frames lie one after another in one array that keeps its capacity, so that a
+  // recursive call allocates nothing once the deepest frame has been reached.
   for (std::size_t i = 0; i < locals_.size(); ++i) {
-    if (!savedLocal(i)) continue;
     Value& v = *locals_[i];
-    frame[i] = SavedSlot{v.rawData(), v.size, v.nrow, v.flags};
+    if (!savedLocal(i)) {
+      frames_.push_back(SavedSlot{nullptr, 0, 0, 0});
+      continue;
+    }
+    frames_.push_back(SavedSlot{v.rawData(), v.size, v.nrow, v.flags});
     v.release();
     v.nrow = 0;
     v.flags = 0;
   }
-  frames_.push_back(std::move(frame));
 }
 
 void UserFunc::popFrame() {
-  std::vector<SavedSlot>& frame = frames_.back();
+  const std::size_t first = frames_.size() - locals_.size();
   for (std::size_t i = 0; i < locals_.size(); ++i) {
     if (!savedLocal(i)) continue;
-    const SavedSlot& s = frame[i];
+    const SavedSlot& s = frames_[first + i];
     locals_[i]->adopt(s.data, s.size, s.nrow, s.flags);
   }
-  frames_.pop_back();
+  frames_.resize(first);
 }
 
 void UserFunc::releaseArrays() {

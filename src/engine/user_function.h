@@ -139,7 +139,7 @@ class UserFunc : public session::FunctionScopeOwner {
   Value* output_ = nullptr;
   std::unique_ptr<Value> ownedOutput_;  // made by finish when the body declared none
   std::vector<Value*> extras_;
-  std::vector<std::vector<SavedSlot>> frames_;
+  std::vector<SavedSlot> frames_;  // the saved frames, locals_.size() slots each
   std::unique_ptr<Value> point_;  // scratch of vectorised quick calls
 };
 
