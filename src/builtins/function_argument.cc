@@ -7,6 +7,8 @@
 
 #include "builtins/routine_support.h"
 #include "engine/leaf_elements.h"
+#include "engine/user_function.h"
+#include "session/workspace.h"
 #include "session/errors.h"
 #include "session/process_state.h"
 
@@ -102,6 +104,31 @@ bool callableKind(const FunctionInfo& info) {
   }
 }
 
+// A quick user function evaluated at points: the bound leading parameter and the point
+// are assigned to its parameters and its expression evaluated (element by element over
+// an array point, as a vectorised call).
+class UserFunction : public NumericFunction {
+ public:
+  explicit UserFunction(engine::UserFunc& function) : function_(function) {}
+  int parameterCount() const override { return function_.parameterCount(); }
+  int resultType() const override { return function_.outputType(); }
+  void bind(int index, const Value& value) override { bound_[index].assign(value); }
+  void evaluate(const DoubleValue& x, Value& result) override {
+    const Value* arguments[engine::kMaxQuickParameters];
+    const int n = parameterCount();
+    for (int i = 0; i + 1 < n; ++i) arguments[i] = &bound_[i];
+    arguments[n - 1] = &x;
+    const Value* v = function_.callQuick(
+        std::span<const Value* const>(arguments, static_cast<std::size_t>(n)), x.size != 1,
+        result);
+    if (v != &result) result.assign(*v);
+  }
+
+ private:
+  engine::UserFunc& function_;
+  DoubleValue bound_[engine::kMaxQuickParameters];
+};
+
 // The built-in that a reference node names, or null when the node is not a reference to
 // a callable built-in.
 std::unique_ptr<NumericFunction> resolveReference(const engine::Evaluatable& node) {
@@ -109,12 +136,18 @@ std::unique_ptr<NumericFunction> resolveReference(const engine::Evaluatable& nod
   if (reference == nullptr || reference->child() == nullptr) return nullptr;
   IntValue scratch;
   const std::string name = reference->child()->pValue(scratch)->toString();
+  if (session::workspace != nullptr) {
+    auto* table = dynamic_cast<engine::FunctionTable*>(session::workspace->functionTable());
+    engine::UserFunc* user = table ? table->get(name) : nullptr;
+    if (user && user->quick() && user->parameterCount() > 0) {
+      return std::make_unique<UserFunction>(*user);
+    }
+  }
   BuiltinRegistry& registry = session::builtinRegistry();
   if (registry.lookup(name) == BuiltinKind::None) return nullptr;
   const FunctionInfo info = registry.lastFunction();
   if (!callableKind(info)) return nullptr;
-  // TODO: a quick user function (the inline '(expr; x)' form, or a reference naming a
-  // user function) resolves here into its own NumericFunction once user functions exist.
+  // TODO: the inline '(expr; x)' form waits for its compiler support.
   return std::make_unique<BuiltinFunction>(info);
 }
 

@@ -132,6 +132,13 @@ std::vector<EvaluatablePtr> ExpressionCompiler::compileArguments(const Token& br
 // funcRef -> '\' name
 EvaluatablePtr ExpressionCompiler::functionReference(const Token& token) {
   if (token.text.empty()) throw SyntaxError("stray backslash");
+  auto* table = dynamic_cast<engine::FunctionTable*>(workspace_.functionTable());
+  if (table && table->findFunction(token.text)) {
+    // Built-ins evaluate a user function at points of their own: only a quick one can be.
+    if (!table->found()->quick()) throw SyntaxError("non-quick user function cannot be used here");
+    return std::make_unique<engine::FuncRefElement>(
+        std::make_unique<engine::StringLiteralElement>(token.text));
+  }
   if (registry_.lookup(token.text) == BuiltinKind::None) {
     throw SyntaxError("after backslash: no such built-in function");
   }
