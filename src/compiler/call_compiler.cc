@@ -64,13 +64,13 @@ std::size_t ExpressionCompiler::compileCall(const TokenList& tokens, std::size_t
     if (at + 3 >= end || !isRoundBracket(tokens[at + 3])) {
       throw SyntaxError("function with ^ requires an argument in a bracket");
     }
-    sequence.appendOperand(makeCall(name, compileArguments(tokens[at + 3])));
+    sequence.appendOperand(makeCall(name, callArguments(name, tokens[at + 3])));
     sequence.setOperator('^');
     sequence.appendOperand(compileOperand(tokens[at + 2]));
     return at + 4;
   }
   if (at + 1 < end && isRoundBracket(tokens[at + 1])) {
-    sequence.appendOperand(makeCall(name, compileArguments(tokens[at + 1])));
+    sequence.appendOperand(makeCall(name, callArguments(name, tokens[at + 1])));
     return at + 2;
   }
   std::vector<EvaluatablePtr> arguments;
@@ -105,6 +105,24 @@ std::size_t ExpressionCompiler::compileDotCall(const TokenList& tokens, std::siz
   arguments.push_back(compileOperand(tokens[at]));
   sequence.appendOperand(makeCall(name, std::move(arguments)));
   return n + 1;
+}
+
+// The arguments of a call of `name`. A built-in that takes exactly one value (element-wise,
+// column-wise, value-to-scalar, value-to-value) reads several comma-separated arguments as
+// one row joined as inside '[ ]', so that zeros(2, 3) is zeros([2, 3]).
+std::vector<EvaluatablePtr> ExpressionCompiler::callArguments(const std::string& name,
+                                                              const Token& bracket) {
+  const BuiltinKind kind = registry_.lookup(name);
+  const bool takesOneValue = kind == BuiltinKind::ElementWise ||
+                             kind == BuiltinKind::ColumnWise ||
+                             kind == BuiltinKind::ValueToScalar ||
+                             kind == BuiltinKind::ValueToValue;
+  if (takesOneValue && splitAtCommas(bracket.children).size() > 1) {
+    std::vector<EvaluatablePtr> joined;
+    joined.push_back(compileExpression(bracket.children));
+    return joined;
+  }
+  return compileArguments(bracket);
 }
 
 // args -> [ '\'name {',' '\'name} ] arg {',' arg}

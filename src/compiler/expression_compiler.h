@@ -93,6 +93,7 @@ class ExpressionCompiler {
   std::size_t compileDotCall(const TokenList& tokens, std::size_t at, std::size_t end,
                              Sequence& sequence);
   std::vector<EvaluatablePtr> compileArguments(const Token& bracket);
+  std::vector<EvaluatablePtr> callArguments(const std::string& name, const Token& bracket);
   EvaluatablePtr functionReference(const Token& token);
   EvaluatablePtr propertyCall(const TokenList& tokens, std::size_t first, std::size_t end);
   EvaluatablePtr makeCall(const std::string& name, std::vector<EvaluatablePtr> arguments);

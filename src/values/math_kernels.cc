@@ -146,6 +146,11 @@ void applyByCode(MathMatrix<T>& target, const MathMatrix<T>& operand, int code, 
         return broadcast(target, operand, error, [](T a, T b) { return a - b; });
       case kOpQuotient: return broadcast(target, operand, error, [](T a, T b) { return a / b; });
     }
+    // Squaring is the commonest power; x*x is exactly pow(x, 2) and many times quicker.
+    if (std::is_same_v<T, double> && code == kOpPower && operand.size == 1 &&
+        operand.data[0] == T(2)) {
+      return broadcast(target, operand, error, [](T a, T) { return a * a; });
+    }
   }
   broadcast(target, operand, error, [code, op](T a, T b) { return op(a, b, code); });
 }

@@ -314,4 +314,18 @@ TEST(OperatorErrorChar, FollowsTheCodeTable) {
 }
 
 }  // namespace
+TEST(Apply, DoubleSquaringAgreesWithPowOnSpecialValues) {
+  const std::vector<double> xs = {-3.5, 0.0, -0.0, 1e-310, 1e200, INFINITY, -INFINITY, NAN};
+  DoubleValue squared = doubles(xs);
+  apply(squared, DoubleValue(2), kOpPower);
+  for (size_t i = 0; i < xs.size(); ++i) {
+    double expected = std::pow(xs[i], 2.0);
+    if (std::isnan(expected)) {
+      EXPECT_TRUE(std::isnan(squared.data[i]));
+    } else {
+      EXPECT_EQ(squared.data[i], expected) << "x = " << xs[i];
+    }
+  }
+}
+
 }  // namespace zirbin::values
