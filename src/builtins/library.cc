@@ -3,6 +3,7 @@
 
 #include "builtins/families.h"
 #include "builtins/numeric_families.h"
+#include "help/help_builtins.h"
 #include "session/process_state.h"
 
 namespace zirbin::builtins {
@@ -40,6 +41,7 @@ void registerAll(BuiltinRegistry& registry) {
   registerComplexBuilders(registry);
   registerPlotCommands(registry);
   registerFigureCommands(registry);
+  help::registerHelpBuiltins(registry);
 }
 
 }  // namespace zirbin::builtins

@@ -9,6 +9,7 @@
 #include "compiler/lexer.h"
 #include "compiler/token.h"
 #include "engine/display_statements.h"
+#include "help/help_lookup.h"
 #include "session/workspace.h"
 #include "session/process_state.h"
 
@@ -45,6 +46,7 @@ std::unique_ptr<Statement> StatementCompiler::compileCommand() {
   statements_.clear();
   pending_.clear();
   current_ = 0;
+  helpAnswered_ = false;
   try {
     while (std::unique_ptr<Statement> statement = compileStatement(false)) {
       statements_.push_back(std::move(statement));
@@ -69,7 +71,7 @@ bool StatementCompiler::fetchLine(bool throwAtEnd) {
 // statement -> keyword ... | name ... | '}' | '{' block '}' | expression
 std::unique_ptr<Statement> StatementCompiler::compileStatement(bool throwAtEnd) {
   for (;;) {
-    if (closed_) return nullptr;
+    if (closed_ || helpAnswered_) return nullptr;
     while (current_ >= pending_.size()) {
       if (!fetchLine(throwAtEnd)) return nullptr;
     }
@@ -89,6 +91,7 @@ StatementCompiler::Handler StatementCompiler::dispatch(const TokenList& statemen
     table[kNameToken] = &StatementCompiler::compileNameStatement;
     table[kBracketToken] = &StatementCompiler::compileBracketStatement;
     table[kBlockCloseToken] = &StatementCompiler::compileBlockClose;
+    table[kUnaryOpToken] = &StatementCompiler::compileUnaryStart;
     // A display marker left alone (after a block that ended its statement) shows nothing.
     table[kDisplayMarkerToken] = &StatementCompiler::skipStatement;
     return table;
@@ -101,6 +104,16 @@ StatementCompiler::Handler StatementCompiler::dispatch(const TokenList& statemen
 // A block close ends the block being compiled; at the top of a command it is skipped.
 std::unique_ptr<Statement> StatementCompiler::compileBlockClose(TokenList&) {
   if (parent_) closed_ = true;
+  return nullptr;
+}
+
+// A statement that starts with a unary operator: a help query for '?' and '??', which is
+// answered at once and ends the compilation of the command; otherwise an expression.
+std::unique_ptr<Statement> StatementCompiler::compileUnaryStart(TokenList& statement) {
+  const char code = statement.front().code;
+  if (code != '?' && code != opcode::kHelpDetail) return compileExpressionStatement(statement);
+  help::answerQuery(statement, workspace_, output_);
+  helpAnswered_ = true;
   return nullptr;
 }
 

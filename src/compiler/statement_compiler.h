@@ -63,6 +63,7 @@ class StatementCompiler {
   Handler dispatch(const TokenList& statement) const;
   std::unique_ptr<engine::Statement> compileExpressionStatement(TokenList& statement);
   std::unique_ptr<engine::Statement> skipStatement(TokenList& statement);
+  std::unique_ptr<engine::Statement> compileUnaryStart(TokenList& statement);
   std::unique_ptr<engine::Statement> compileBlockClose(TokenList& statement);
 
   // Statements that begin with a name: keyword statements, assignments, expressions
@@ -109,6 +110,8 @@ class StatementCompiler {
   // block compiler has met its block close.
   StatementCompiler* parent_ = nullptr;
   bool closed_ = false;
+  // A help query was answered: the rest of the command is not compiled.
+  bool helpAnswered_ = false;
 };
 
 }  // namespace zirbin::compiler

@@ -1,0 +1,256 @@
+// Help queries: the description of names, the answers of each query form, the help
+// program's failure, the help built-ins and the property result reader.
+#include "help/help_lookup.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "builtins/registry.h"
+#include "builtins/routine_support.h"
+#include "compiler/token.h"
+#include "files/state_dir.h"
+#include "help/help_builtins.h"
+#include "session/console_output.h"
+#include "session/errors.h"
+#include "session/process_state.h"
+#include "session/workspace.h"
+#include "values/math_matrix.h"
+
+namespace zirbin::help {
+namespace {
+
+using compiler::Token;
+
+// A console that keeps everything written to it as one text, lines ended by '\n'.
+class TextConsole : public session::ConsoleOutput {
+ public:
+  void print(const std::string& piece, bool newLineFirst, int) override {
+    if (newLineFirst && !text.empty() && text.back() != '\n') text += '\n';
+    text += piece;
+  }
+  void newLine() override { text += '\n'; }
+  std::string text;
+};
+
+Token token(int kind, char code, std::string text = {}) {
+  Token t;
+  t.kind = kind;
+  t.code = code;
+  t.text = std::move(text);
+  return t;
+}
+
+Token name(const std::string& text) { return token(compiler::kNameToken, 0, text); }
+
+std::string ask(std::vector<Token> rest, session::Workspace& workspace) {
+  std::vector<Token> query{token(compiler::kUnaryOpToken, '?')};
+  query.insert(query.end(), rest.begin(), rest.end());
+  TextConsole console;
+  answerQuery(query, workspace, console);
+  return console.text;
+}
+
+// Points the program directory at an empty directory for one test, so that the help
+// program cannot be found.
+class WithoutHelpProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = files::programDirectory();
+    empty_ = std::filesystem::temp_directory_path() / ("zirbin_nohelp_" + std::to_string(getpid()));
+    std::filesystem::create_directories(empty_);
+    files::setProgramDirectory(empty_.string());
+  }
+  void TearDown() override {
+    files::setProgramDirectory(saved_);
+    std::filesystem::remove_all(empty_);
+  }
+  session::Workspace workspace_;
+
+ private:
+  std::string saved_;
+  std::filesystem::path empty_;
+};
+
+TEST(HelpDescription, NamesAKeyword) {
+  session::Workspace workspace;
+  EXPECT_EQ(describeName(workspace, "while"), "while is a keyword.");
+}
+
+TEST(HelpDescription, NamesABuiltinWithKindAndArgumentCounts) {
+  session::Workspace workspace;
+  EXPECT_EQ(describeName(workspace, "sqrt"),
+            "sqrt is a built-in function of type 3 (ElementWise). Takes 1 to 1 arguments.");
+  EXPECT_EQ(describeName(workspace, "plot").find("plot is a built-in function of type 9"), 0u);
+  EXPECT_EQ(describeName(workspace, "disp"),
+            "disp is a built-in function of type 9 (General). Takes 1 to any number of "
+            "arguments.");
+}
+
+TEST(HelpDescription, NamesAVariableWithTypeSizeAndExtremes) {
+  session::Workspace workspace;
+  values::Value* v = workspace.declareVariable("v", 1);
+  double* d = builtins::shapeDoubles(*v, 1, 3);
+  d[0] = 2;
+  d[1] = -1.5;
+  d[2] = 7;
+  EXPECT_EQ(describeName(workspace, "v"),
+            "v is a variable, type (double), size = 1 x 3 vector, min, max = -1.5, 7");
+  auto* s = new values::IntValue;  // the workspace takes ownership
+  s->assignString("abc");
+  workspace.setVariable("s", s);
+  EXPECT_EQ(describeName(workspace, "s").find("s is a variable, type ("), 0u);
+  EXPECT_NE(describeName(workspace, "s").find("string"), std::string::npos);
+  EXPECT_EQ(describeName(workspace, "s").find("min, max"), std::string::npos);
+}
+
+TEST(HelpDescription, NamesAConstantWithItsValue) {
+  session::Workspace workspace;
+  EXPECT_EQ(describeName(workspace, "pi"), "pi is a Zirbin constant, value: 3.14159");
+}
+
+TEST(HelpDescription, UnknownNameIsNotRecognized) {
+  session::Workspace workspace;
+  EXPECT_EQ(describeName(workspace, "nosuchname"), "nosuchname not recognized");
+}
+
+TEST(HelpQuery, AloneGivesTheUsageText) {
+  session::Workspace workspace;
+  const std::string text = ask({}, workspace);
+  EXPECT_EQ(text.find("For info on item x, use '?x'. For example:"), 0u);
+  for (const char* form : {"?plot", "?name", "??name", "?vars", "?consts", "?func c", "?funcs"}) {
+    EXPECT_NE(text.find(form), std::string::npos) << form;
+  }
+  EXPECT_NE(text.find("{g help}"), std::string::npos);
+}
+
+TEST(HelpQuery, OperatorsSeparatorsBracketsAndDefinitions) {
+  session::Workspace workspace;
+  EXPECT_EQ(ask({token(compiler::kBinaryOpToken, '+')}, workspace), "an operator\n");
+  EXPECT_EQ(ask({token(compiler::kSeparatorToken, ',')}, workspace), "a separator\n");
+  EXPECT_EQ(ask({token(compiler::kEmptySetToken, 0)}, workspace),
+            "[] is used to indicate either a list or the empty set\n");
+  EXPECT_EQ(ask({token(compiler::kFunctionDefToken, ':', " x")}, workspace),
+            "f(x) := ... defines a user function. See {_function} for more information.\n");
+  EXPECT_EQ(ask({token(compiler::kStringToken, '\'', "abc")}, workspace),
+            "I have no information to offer\n");
+}
+
+TEST(HelpQuery, FuncWithALetterListsTheBuiltinsInTableOrder) {
+  session::Workspace workspace;
+  const std::string text = ask({name("func"), name("q")}, workspace);
+  EXPECT_NE(text.find("qfind  "), std::string::npos);
+  EXPECT_NE(text.find("qinteg  "), std::string::npos);
+  EXPECT_NE(text.find("qpop  "), std::string::npos);
+  std::istringstream words(text);
+  std::string word, previous;
+  while (words >> word) {
+    EXPECT_EQ(word[0], 'q') << word;
+    EXPECT_LT(previous, word);
+    previous = word;
+  }
+}
+
+TEST(HelpQuery, VarsListsTheVariables) {
+  session::Workspace workspace;
+  workspace.declareVariable("alpha", 1)->assignDouble(2);
+  EXPECT_NE(ask({name("vars")}, workspace).find("alpha is a variable, type (double)"),
+            std::string::npos);
+  EXPECT_NE(ask({name("consts")}, workspace).find("pi = 3.14159"), std::string::npos);
+}
+
+TEST_F(WithoutHelpProgram, FetchHelpSaysFurtherHelpIsUnavailable) {
+  EXPECT_EQ(fetchHelp("sqrt", false), "\n (further help unavailable)");
+  EXPECT_EQ(fetchHelp("plot", true), "\n (further help unavailable)");
+}
+
+TEST_F(WithoutHelpProgram, ANameQueryStillGivesTheDescription) {
+  EXPECT_EQ(ask({name("sqrt")}, workspace_),
+            "sqrt is a built-in function of type 3 (ElementWise). Takes 1 to 1 arguments.\n"
+            " (further help unavailable)\n");
+  // A variable has no documentation text: the program is not asked.
+  workspace_.declareVariable("x", 1)->assignDouble(3);
+  EXPECT_EQ(ask({name("x")}, workspace_),
+            "x is a variable, type (double), size = 1 x 1, min, max = 3, 3\n");
+}
+
+// Calls the built-in `name` of kind ValueToScalar int on `argument`.
+int callScalarBuiltin(const char* builtinName, const values::Value& argument) {
+  builtins::BuiltinRegistry& registry = session::builtinRegistry();
+  EXPECT_EQ(registry.lookup(builtinName), builtins::BuiltinKind::ValueToScalar);
+  return std::get<builtins::ValueToIntRoutine>(registry.lastFunction().routine)(argument);
+}
+
+TEST(HelpBuiltins, IsdefinedSaysItIsNotImplementedAndGivesMinusOne) {
+  TextConsole console;
+  session::console = &console;
+  values::DoubleValue x;
+  EXPECT_EQ(callScalarBuiltin("isdefined", x), -1);
+  session::console = nullptr;
+  EXPECT_EQ(console.text, "function isdefined is not yet implemented: sorry!\n");
+}
+
+TEST(HelpBuiltins, TypeinfoGivesTheShapeKind) {
+  values::IntValue s;
+  s.assignString("abc");
+  EXPECT_EQ(callScalarBuiltin("typeinfo", s), values::JMAT_CHAR);
+  values::DoubleValue d;
+  d.assignDouble(1);
+  EXPECT_EQ(callScalarBuiltin("typeinfo", d), values::JMAT_PLAIN);
+}
+
+TEST(HelpBuiltins, RegisteredWithTheirKinds) {
+  builtins::BuiltinRegistry& registry = session::builtinRegistry();
+  EXPECT_EQ(registry.lookup("help"), builtins::BuiltinKind::NoArgScalar);
+  EXPECT_EQ(registry.lookup("whatis"), builtins::BuiltinKind::ValueToValue);
+  EXPECT_EQ(registry.lastFunction().resultType, builtins::kIntResult);
+  EXPECT_EQ(registry.lookup("property"), builtins::BuiltinKind::General);
+  EXPECT_EQ(registry.argumentBounds(), std::make_pair(2, 3));
+}
+
+TEST(PropertyResult, ANumberAfterTheFirstLine) {
+  std::istringstream in("density of iron\n7874\n");
+  values::DoubleValue result;
+  readPropertyResult(in, result);
+  ASSERT_EQ(result.size, 1);
+  EXPECT_DOUBLE_EQ(result.getDouble(), 7874);
+}
+
+TEST(PropertyResult, ATableBecomesAnNByTwoMatrix) {
+  std::istringstream in("vapour pressure of water\n\\table 3 kPa\n20 2.34\n50 12.35\n100 101.3\n");
+  values::DoubleValue result;
+  readPropertyResult(in, result);
+  ASSERT_EQ(result.nrow, 3);
+  ASSERT_EQ(result.size, 6);
+  const double* d = static_cast<const double*>(result.rawData());
+  EXPECT_DOUBLE_EQ(d[0], 20);
+  EXPECT_DOUBLE_EQ(d[2], 100);
+  EXPECT_DOUBLE_EQ(d[3], 2.34);
+  EXPECT_DOUBLE_EQ(d[5], 101.3);
+}
+
+TEST(PropertyResult, OtherKeywordsGiveOneStringPerLine) {
+  std::istringstream in("names\n\\names 2\niron\nFe\n");
+  values::DoubleValue result;
+  readPropertyResult(in, result);
+  EXPECT_TRUE(result.isChar());
+  EXPECT_EQ(result.nrow, 2);
+  EXPECT_EQ(result.ncol(), 4);
+}
+
+TEST(PropertyResult, ABrokenFileIsRefusedNotReadPastItsEnd) {
+  values::DoubleValue result;
+  std::istringstream cut("table\n\\table 3\n1 2\n");
+  EXPECT_THROW(readPropertyResult(cut, result), session::RuntimeError);
+  std::istringstream huge("table\n\\table 2000000000\n");
+  EXPECT_THROW(readPropertyResult(huge, result), session::RuntimeError);
+  std::istringstream empty("");
+  EXPECT_THROW(readPropertyResult(empty, result), session::RuntimeError);
+}
+
+}  // namespace
+}  // namespace zirbin::help
