@@ -85,7 +85,9 @@ TEST(HelpDescription, NamesABuiltinWithKindAndArgumentCounts) {
   session::Workspace workspace;
   EXPECT_EQ(describeName(workspace, "sqrt"),
             "sqrt is a built-in function of type 3 (ElementWise). Takes 1 to 1 arguments.");
-  EXPECT_EQ(describeName(workspace, "plot").find("plot is a built-in function of type 9"), 0u);
+  EXPECT_EQ(describeName(workspace, "integ"),
+            "integ is a built-in function of type 9 (General). Takes 0 to any number of "
+            "arguments.");
   EXPECT_EQ(describeName(workspace, "disp"),
             "disp is a built-in function of type 9 (General). Takes 1 to any number of "
             "arguments.");
