@@ -41,7 +41,7 @@ int close(int n) { return figures().close(n); }
 
 // ---- subplot
 
-// Every number of a subplot specification is below this.
+// Every number of a subplot argument is below this.
 constexpr double kSubplotLimit = 101;
 
 // A standard layout: up to `maxFrames` frames stand in `cols` columns and `rows` rows
@@ -243,16 +243,16 @@ void axis(BuiltinArgs& args, Value& result, std::span<Value* const> extra) {
   } else if (args.count() == 1 && first.isChar()) {
     axisWord(first.toString());
   } else {
-    std::vector<double> spec;
+    std::vector<double> limits;
     if (args.count() == 1) {
-      spec = doublesOf(first);
+      limits = doublesOf(first);
     } else {
       for (int i = 0; i < args.count(); ++i) {
         if (args.value(i).size != 1) checkFailed("axis", "non-scalar argument(s)");
-        spec.push_back(args.value(i).getDouble());
+        limits.push_back(args.value(i).getDouble());
       }
     }
-    axisNumbers(spec);
+    axisNumbers(limits);
   }
   assignLimits(figures().current()->currentFrame(), result);
 }
@@ -467,24 +467,24 @@ constexpr BuiltinEntry kEntries[] = {
 
 }  // namespace
 
-void axisNumbers(const std::vector<double>& spec) {
-  size_t n = spec.size();
+void axisNumbers(const std::vector<double>& limits) {
+  size_t n = limits.size();
   if (n == 0 || n > 4) checkFailed("axis", "does not take " + std::to_string(n) + " arguments");
   bool valid = true;
-  for (double d : spec) valid = valid && std::isfinite(d);
-  if (n == 2) valid = valid && increasing(spec[0], spec[1]);
-  if (n == 4) valid = valid && increasing(spec[0], spec[1]) && increasing(spec[2], spec[3]);
+  for (double d : limits) valid = valid && std::isfinite(d);
+  if (n == 2) valid = valid && increasing(limits[0], limits[1]);
+  if (n == 4) valid = valid && increasing(limits[0], limits[1]) && increasing(limits[2], limits[3]);
   if (!valid) checkFailed("axis", "invalid axis limits");
   Frame& frame = axisFrame();
   auto word = [](double d) { return values::truncateToInt(d); };
   switch (n) {
-    case 1: applyMode(frame, word(spec[0])); break;
-    case 2: frame.setExactYLimits(spec[0], spec[1]); break;
+    case 1: applyMode(frame, word(limits[0])); break;
+    case 2: frame.setExactYLimits(limits[0], limits[1]); break;
     case 3:
-      applyModeWords(frame, word(spec[0]), word(spec[1]));
-      applyMode(frame, word(spec[2]));
+      applyModeWords(frame, word(limits[0]), word(limits[1]));
+      applyMode(frame, word(limits[2]));
       break;
-    default: frame.setExactLimits(spec[0], spec[1], spec[2], spec[3]); break;
+    default: frame.setExactLimits(limits[0], limits[1], limits[2], limits[3]); break;
   }
   frame.showAgain();
 }

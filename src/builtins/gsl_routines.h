@@ -15,7 +15,7 @@ namespace zirbin::builtins::gsl {
 // would abort the process). Idempotent; every adapter below calls it.
 void installErrorHandler();
 
-// Special functions (gsl_special.cc).
+// Special functions (gsl_sf.cc).
 double besselJ0(double x);
 double besselJ1(double x);
 double besselJn(int n, double x);

@@ -17,7 +17,7 @@ void registerSmoothing(BuiltinRegistry& registry);           // smoothing.cc
 void registerInterpolation(BuiltinRegistry& registry);       // interpolation.cc
 void registerDistributions(BuiltinRegistry& registry);       // distributions.cc
 void registerComplexBuilders(BuiltinRegistry& registry);     // complex_builders.cc
-void registerSpecialFunctions(BuiltinRegistry& registry);    // gsl_special.cc
+void registerSpecialFunctions(BuiltinRegistry& registry);    // gsl_sf.cc
 void registerEigenSystems(BuiltinRegistry& registry);        // gsl_linear_algebra.cc
 void registerFourierTransforms(BuiltinRegistry& registry);   // gsl_fft.cc
 void registerIntegrators(BuiltinRegistry& registry);         // gsl_integration.cc

@@ -20,7 +20,7 @@ graphics::Frame& frameOnDemand();
 // `axis` with numbers: 1 number is a mode, 2 the y limits, 3 the axis mode words and a
 // mode, 4 all limits (figure_commands.cc). Fails for "axis" with "invalid axis limits" for
 // limits that are not finite and increasing, "does not take N arguments" for other counts.
-void axisNumbers(const std::vector<double>& spec);
+void axisNumbers(const std::vector<double>& limits);
 
 // Shows data x, y as points and the line y = a + b x over their x range in the current
 // frame (created on demand), titled "Data and fitted line y = a + b x", with `lines`
