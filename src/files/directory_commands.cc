@@ -110,7 +110,9 @@ std::string changeTo(PathList& paths, const std::string& name) {
 
 std::string cdCommand(PathList& paths, const std::optional<std::string>& argument,
                       UserPrompts& prompts) {
-  if (!argument) return "{-" + paths.currentDirectory();
+  // The current directory comes back as a plain string: strings display literally, so a
+  // wrapping markup prefix would show as text.
+  if (!argument) return paths.currentDirectory();
   if (*argument == "?") {
     std::optional<std::string> chosen = prompts.browseFolder(paths.currentDirectory());
     if (!chosen) session::checkFailed("cd", "no folder browser is available");

@@ -22,7 +22,7 @@ ListResult listDirectory(const std::string& pattern, bool directoriesOnly,
                          std::vector<std::string>& names);
 
 // The built-in `cd` with its optional argument (nullopt: no argument):
-// - none: returns "{-" + the current directory;
+// - none: returns the current directory;
 // - "?": lets the user choose a folder with the folder browser and changes to it
 //   (cancelling changes nothing); without a folder browser fails with
 //   "in cd: no folder browser is available";

@@ -62,6 +62,7 @@ InterpreterSession::InterpreterSession(Host& host, ConsoleOutput& output, bool s
                                        bool interactive)
     : host_(host),
       secondary_(secondary),
+      interactive_(interactive),
       output_(output),
       functions_(std::make_unique<engine::FunctionTable>(
           [this](const std::string& line) { printPlainLine(output_, line); })),
@@ -86,8 +87,8 @@ InterpreterSession::~InterpreterSession() {
 void InterpreterSession::restoreState() {
   ConsoleScope scope(output_, workspace_, host_);
   loadSession(workspace_, files::stateDirectory(), prompts_);
-  files::loadPathList(pathList_, files::stateFilePath(files::kPathListFileName), true,
-                      prompts_);
+  files::loadPathList(pathList_, files::stateFilePath(files::kPathListFileName),
+                      interactive_, prompts_);
 }
 
 void InterpreterSession::saveState() {

@@ -37,7 +37,9 @@ class InterpreterSession {
   // `output` (the console's buffer, owned by the front end). A primary session (not
   // `secondary`) then restores the saved session and the path list from the state
   // directory. `interactive`: someone answers the host's message boxes (the desktop);
-  // otherwise notices become console lines. Host and output must outlive the session.
+  // otherwise notices become console lines; only an interactive session moves to the saved
+  // current directory (batch and terminal runs stay where they were started). Host and
+  // output must outlive the session.
   InterpreterSession(Host& host, ConsoleOutput& output, bool secondary,
                      bool interactive = false);
   // A primary session writes the session file and the path list back.
@@ -99,6 +101,7 @@ class InterpreterSession {
 
   Host& host_;
   bool secondary_;
+  bool interactive_;
   std::string prompt_ = ">";
   ConsoleOutput& output_;
   compiler::UserInput input_;

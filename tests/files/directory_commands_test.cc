@@ -53,7 +53,7 @@ std::string thrownText(const std::function<void()>& action) {
 TEST_F(DirectoryCommandsTest, CdWithoutArgumentShowsCurrentDirectoryWrapped) {
   PathList paths(temp_.path());
   HeadlessPrompts prompts;
-  EXPECT_EQ(cdCommand(paths, std::nullopt, prompts), "{-" + temp_.path());
+  EXPECT_EQ(cdCommand(paths, std::nullopt, prompts), temp_.path());
 }
 
 TEST_F(DirectoryCommandsTest, CdToDirectoryFileAndMissingName) {
