@@ -1,6 +1,6 @@
 // The routines taken from GSL, behind plain signatures so that no GSL type leaves the
 // builtins/gsl_*.cc files: special functions, the error handler, the trailing update of
-// the blocked LU, symmetric eigen-systems, the radix-2 FFT, adaptive integration and the
+// the blocked LU, symmetric eigen-systems, the FFT, adaptive integration and the
 // ODE driver.
 #pragma once
 
@@ -42,9 +42,11 @@ void symmetricEigenvalues(double* a, int n, double* values);
 // values[j].
 void symmetricEigensystem(const double* a, int n, double* values, double* vectors);
 
-// The radix-2 complex FFT in place (sign -1 forward, +1 backward without the 1/n).
-// REQUIRES: n is a power of 2.
-void fftRadix2(std::complex<double>* data, int n, int sign);
+// The complex FFT in place (sign -1 forward, +1 backward without the 1/n). The tables of
+// the last size up to 2^20 points are kept for the next call. Throws the out-of-memory
+// RuntimeError when GSL cannot get its tables.
+// REQUIRES: n > 0 (the built-ins pass powers of 2 only).
+void fourierTransform(std::complex<double>* data, int n, int sign);
 
 // The integrand of `integrate`: f(x). It may throw; the exception is carried past GSL
 // and rethrown by `integrate` after the workspace is freed.

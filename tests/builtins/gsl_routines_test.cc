@@ -97,6 +97,52 @@ TEST(Fft, AgreesWithANaiveDft) {
   }
 }
 
+// The largest distance between the transform of `x` and a naive DFT with `sign`.
+double worstDftError(const std::vector<Complex>& x, const std::vector<Complex>& got, int sign) {
+  const int n = static_cast<int>(x.size());
+  double worst = 0;
+  for (int k = 0; k < n; ++k) {
+    Complex sum = 0;
+    for (int j = 0; j < n; ++j) {
+      // k*j mod n keeps the angle small, so the reference is accurate itself.
+      sum += x[j] * std::polar(1.0, sign * 2 * kPi * static_cast<double>((int64_t{k} * j) % n) / n);
+    }
+    worst = std::max(worst, std::abs(got[k] - sum));
+  }
+  return worst;
+}
+
+std::vector<Complex> pseudoRandom(int n) {
+  std::vector<Complex> x(n);
+  for (int j = 0; j < n; ++j) x[j] = Complex(std::sin(1.7 * j + 0.3), std::cos(0.9 * j * j + 1.1));
+  return x;
+}
+
+TEST(Fft, LargerOddAndEvenPowersOfTwoAgreeWithANaiveDftBothWays) {
+  // 2^9 needs a radix-2 pass beside the radix-4 ones; 2^10 is radix 4 throughout.
+  for (int n : {2, 512, 1024, 512}) {
+    const std::vector<Complex> x = pseudoRandom(n);
+    ComplexValue v;
+    v.setLayout(n, n, 0);
+    std::copy(x.begin(), x.end(), v.data);
+    EXPECT_LT(worstDftError(x, complexElements(*call("fft", {&v})), -1), 1e-11 * n) << n;
+    EXPECT_LT(worstDftError(x, complexElements(*call("ifft", {&v})), +1), 1e-11 * n) << n;
+  }
+}
+
+TEST(Fft, OnePointIsItselfAndIntegersAreTakenAsDoubles) {
+  IntValue one(7);
+  auto f = call("fft", {&one});
+  ASSERT_EQ(f->size, 1);
+  EXPECT_EQ(complexElements(*f)[0], Complex(7, 0));
+  IntValue four;
+  four.setLayout(4, 1, 0);
+  for (int i = 0; i < 4; ++i) four.data[i] = i + 1;
+  const std::vector<Complex> got = complexElements(*call("fft", {&four}));
+  const std::vector<Complex> expected = {{10, 0}, {-2, 2}, {-2, 0}, {-2, -2}};
+  for (int k = 0; k < 4; ++k) EXPECT_NEAR(std::abs(got[k] - expected[k]), 0, 1e-14) << k;
+}
+
 TEST(Fft, BackwardTransformIsNotDividedByN) {
   DoubleValue v = column({1, 2, 3, 4});
   auto f = call("fft", {&v});
