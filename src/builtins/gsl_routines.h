@@ -34,9 +34,9 @@ double gammaQ(double a, double x);
 void subtractProduct(const double* a, int lda, const double* b, int ldb, double* c, int ldc,
                      int rows, int inner, int cols);
 
-// Eigenvalues of the symmetric n x n matrix `a` (column-major), in the solver's order;
-// `a` is overwritten. REQUIRES: values has n elements.
-void symmetricEigenvalues(double* a, int n, double* values);
+// Eigenvalues of the symmetric n x n matrix `a` (column-major, not changed), in the
+// solver's order. REQUIRES: values has n elements.
+void symmetricEigenvalues(const double* a, int n, double* values);
 // Eigenvalues and eigenvectors of the symmetric matrix `a` (not changed), sorted by
 // ascending absolute value; column j of `vectors` (n x n, column-major) belongs to
 // values[j].

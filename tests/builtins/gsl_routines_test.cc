@@ -73,6 +73,36 @@ TEST(EigenSystems, VectorsSortedByAbsoluteValueSatisfyAvIsLambdaV) {
   EXPECT_EQ(elements(*valueToValue("eigvec", a)), elements(vectors));
 }
 
+TEST(EigenSystems, SecondDifferenceMatrixGivesItsKnownSineVectors) {
+  // The n x n matrix with 2 on the diagonal and -1 beside it has the eigenvalues
+  // 2 - 2 cos(k pi / (n+1)) with the vectors sin(i k pi / (n+1)); 16 rows are two 64-byte
+  // lines, a length the solver lays out with a longer row.
+  constexpr int n = 16;
+  DoubleValue a;
+  a.setLayout(n * n, n, 0);
+  for (int i = 0; i < n * n; ++i) a.data[i] = 0;
+  for (int i = 0; i < n; ++i) {
+    a.data[i * n + i] = 2;
+    if (i > 0) a.data[i * n + i - 1] = a.data[(i - 1) * n + i] = -1;
+  }
+  DoubleValue vectors;
+  const std::vector<double> l = elements(*call("eigvv", {&a}, {&vectors}));
+  ASSERT_EQ(l.size(), size_t{n});
+  ASSERT_EQ(vectors.size, n * n);
+  for (int j = 0; j < n; ++j) {
+    // Sorted by ascending absolute value: all are positive, so k = j + 1.
+    const double angle = (j + 1) * kPi / (n + 1);
+    EXPECT_NEAR(l[j], 2 - 2 * std::cos(angle), 1e-14) << j;
+    double dot = 0, norm = 0;
+    for (int i = 0; i < n; ++i) {
+      const double known = std::sin((i + 1) * angle);
+      dot += known * vectors.data[j * n + i];
+      norm += known * known;
+    }
+    EXPECT_NEAR(std::fabs(dot) / std::sqrt(norm), 1, 1e-13) << "unit vector along the sine, " << j;
+  }
+}
+
 TEST(EigenSystems, NonSquareIsRefused) {
   DoubleValue a = matrix(2, 3, {1, 2, 3, 4, 5, 6});
   EXPECT_EQ(runtimeError([&] { valueToValue("eigval", a); }), "in eigval: non-square matrix");
