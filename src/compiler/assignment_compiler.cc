@@ -162,11 +162,15 @@ std::unique_ptr<Statement> StatementCompiler::compileAssignment(TokenList& state
 
   ExpressionCompiler expressions(workspace_, session::builtinRegistry());
   std::vector<EvaluatablePtr> indices;
-  // m[:, k] and m[k, :] name whole columns and rows.
-  const bool wholeLine = statement[0].code == '\\';
+  // m[:, k] and m[k, :] name whole columns and rows; m[:, j, k] and m[i, j, :] are three
+  // ordinary indices.
+  const bool pages = statement[0].code == '\\' && isPageIndex(statement[1]);
+  const bool wholeLine = statement[0].code == '\\' && !pages;
   const int dimension = wholeLine ? wholeLineMode(statement[1]) : engine::kChooseDimension;
   if (indexed) {
-    indices = expressions.compileIndexPieces(indexBracket(statement, opAt), target, !wholeLine,
+    const Token bracket =
+        pages ? pageIndexBracket(statement[1]) : indexBracket(statement, opAt);
+    indices = expressions.compileIndexPieces(bracket, target, !wholeLine,
                                              wholeLine ? dimension : values::kAutoMode);
   }
   const char marker = takeMarker(statement);
@@ -271,8 +275,12 @@ std::unique_ptr<Statement> StatementCompiler::compileAssignment(TokenList& state
     throw SyntaxError("indexed assignment to non-double not yet implemented");
   } else if (op != '=' && !isOpAssign(op)) {
     throw SyntaxError("this op-assign not allowed for an indexed lhs");
-  } else if (indices.size() > 2 || (wholeLine && indices.size() != 1)) {
+  } else if (wholeLine && indices.size() != 1) {
     throw SyntaxError("too many indices");
+  } else if (indices.size() == 3) {
+    compiled = std::make_unique<engine::Indexed3DAssignStm>(
+        std::move(rhs), line, declared(), std::move(indices[0]), std::move(indices[1]),
+        std::move(indices[2]), op);
   } else if (indices.size() == 2) {
     compiled = std::make_unique<engine::IndexedAssignStm>(std::move(rhs), line, declared(),
                                                           std::move(indices[0]),

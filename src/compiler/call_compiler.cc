@@ -329,6 +329,10 @@ std::size_t ExpressionCompiler::compileVariableForm(const TokenList& tokens, std
   std::size_t n = at + 1;
   if (tokens[at].code == '\\') {
     if (n >= end) throw SyntaxError("expression ends with a dot or backslash");
+    if (isPageIndex(tokens[n])) {
+      sequence.appendOperand(compileIndex(pageIndexBracket(tokens[n]), value));
+      return n + 1;
+    }
     if (isWholeLineIndex(tokens[n])) {
       // m[:, k] is column k, m[k, :] row k.
       const int mode = wholeLineMode(tokens[n]);
@@ -374,6 +378,29 @@ int wholeLineMode(const Token& token) {
   return token.code == 2 ? values::kColumnMode : values::kRowMode;
 }
 
+bool isPageIndex(const Token& token) {
+  return isWholeLineIndex(token) && splitAtCommas(token.children).size() == 2;
+}
+
+Token pageIndexBracket(const Token& token) {
+  Token colon, comma;
+  colon.kind = comma.kind = kSeparatorToken;
+  colon.code = ':';
+  comma.code = ',';
+  Token bracket = token;
+  bracket.kind = kBracketToken;
+  bracket.code = ']';
+  bracket.text.clear();
+  // Code 2: the ':' stood first; code 1: last.
+  if (token.code == 2) {
+    bracket.children.insert(bracket.children.begin(), {colon, comma});
+  } else {
+    bracket.children.push_back(comma);
+    bracket.children.push_back(colon);
+  }
+  return bracket;
+}
+
 std::vector<EvaluatablePtr> ExpressionCompiler::compileIndexPieces(const Token& bracket,
                                                                    values::Value* value,
                                                                    bool keepSequences,
@@ -387,8 +414,8 @@ std::vector<EvaluatablePtr> ExpressionCompiler::compileIndexPieces(const Token& 
     const TokenList& piece = pieces[k];
     if (piece.empty()) throw SyntaxError("stray comma or empty argument");
     // `end` in this piece is the extent of `value` along the piece's mode.
-    const int mode = pieces.size() == 1 ? singleMode
-                                        : (k == 0 ? values::kRowMode : values::kColumnMode);
+    constexpr int kModes[] = {values::kRowMode, values::kColumnMode, values::kPageMode};
+    const int mode = pieces.size() == 1 ? singleMode : kModes[k];
     const IndexContext context{value, mode};
     index_ = &context;
     EvaluatablePtr index;
@@ -435,13 +462,15 @@ EvaluatablePtr ExpressionCompiler::compileIndex(const Token& bracket, values::Va
     return std::make_unique<engine::IndexedElementSingle>(std::move(indices[0]), value,
                                                           values::kAutoMode);
   }
-  // TODO: three indices (pages of a 3-D array) wait for their index node.
-  if (indices.size() == 3) throw SyntaxError("too many indices");
   for (EvaluatablePtr& index : indices) {
-    // A sequence among two indices is an ordinary index list.
+    // A sequence among several indices is an ordinary index list.
     if (index->nodeKind() == engine::kSequenceNode && index->resultType() == engine::kDoubleType) {
       index = std::make_unique<engine::DoubleToIntElement>(std::move(index));
     }
+  }
+  if (indices.size() == 3) {
+    return std::make_unique<engine::IndexedElementTriple>(
+        std::move(indices[0]), std::move(indices[1]), std::move(indices[2]), value);
   }
   return std::make_unique<engine::IndexedElementDouble>(std::move(indices[0]),
                                                         std::move(indices[1]), value);

@@ -123,6 +123,11 @@ class ExpressionCompiler {
 // token whose children are the index k. wholeLineMode gives its index mode.
 bool isWholeLineIndex(const Token& token);
 int wholeLineMode(const Token& token);
+// True iff `token` is a whole-line bracket that held three indices (m[:, j, k],
+// m[i, j, :]): the lexer took one ':' away. pageIndexBracket gives it back as an ordinary
+// '[' bracket of three indices.
+bool isPageIndex(const Token& token);
+Token pageIndexBracket(const Token& token);
 
 // "unrecognised name {g 'z'" (or "misplaced keyword ..." for a keyword): the message for a
 // name that is nothing the workspace knows.

@@ -2,6 +2,7 @@
 #include "engine/indexed_assign_statements.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -98,6 +99,34 @@ int chooseDimension(const Value& v, int dimension) {
   return v.isVector() ? values::kElementMode : values::kColumnMode;
 }
 
+// Stores (op '=') or combines (op '+' or 'P', '-' or 'M', '*' or 'T', '/' or 'D') one
+// right-side element into one place; any other operator leaves the place unchanged.
+inline void combine(double& place, double x, char op) {
+  switch (op) {
+    case '=':
+      place = x;
+      break;
+    case '+':
+    case 'P':
+      place += x;
+      break;
+    case '-':
+    case 'M':
+      place -= x;
+      break;
+    case '*':
+    case 'T':
+      place *= x;
+      break;
+    case '/':
+    case 'D':
+      place /= x;
+      break;
+    default:
+      break;
+  }
+}
+
 [[noreturn]] void failAt(int line, const char* context, const char* message) {
   reportLine(line);
   session::checkFailed(context, message);
@@ -110,9 +139,28 @@ const DoubleValue& asDouble(const Value& v, DoubleValue& converted) {
   return converted;
 }
 
-// Grows a double target by one element (dimension 0), one zero row (1) or one zero
-// column (2).
+// Adds one zero page to a double target; a matrix becomes a 3-D array of two pages.
+void growByPage(DoubleValue& t) {
+  const int rows = t.nrow;
+  const int pages = t.kind() == values::JMAT_3D ? t.pages() : 1;
+  const int old = t.size;
+  const int64_t pageSize = int64_t{rows} * (t.kind() == values::JMAT_3D ? t.ncol3D() : t.ncol());
+  // The page count lives in the flags word above the shape kind.
+  constexpr int kMaxPages = INT_MAX >> values::kPageShift;
+  if (pages >= kMaxPages) throw RuntimeError("too many pages");
+  t.resizeKeep(values::checkedCount(old + pageSize, sizeof(double)));
+  t.nrow = rows;
+  t.flags = values::JMAT_3D | ((pages + 1) << values::kPageShift);
+  std::fill(t.data + old, t.data + t.size, 0.0);
+}
+
+// Grows a double target by one element (dimension 0), one zero row (1), one zero column
+// (2) or one zero page (3).
 void growByOne(DoubleValue& t, int dimension) {
+  if (dimension == values::kPageMode) {
+    growByPage(t);
+    return;
+  }
   if (dimension == values::kElementMode) {
     const int n = t.size + 1;
     t.resizeKeep(n);
@@ -180,6 +228,30 @@ void storeInto(DoubleValue& t, int dimension, const IndexList& list, const Doubl
   t.mathIndexedAssign(dimension, list.data(), list.count(), rhs, op);
 }
 
+// Removes the listed pages of a 3-D value (duplicates count once). One page left makes
+// a plain matrix; none left empties the value.
+void erasePages(Value& t, const IndexList& list) {
+  const int pages = t.pages();
+  const int pageSize = t.nrow * t.ncol3D();
+  std::vector<char> erased(pages, 0);
+  for (int i = 0; i < list.count(); ++i) erased[list[i] - 1] = 1;
+  std::vector<int> elements;
+  for (int p = 0; p < pages; ++p) {
+    if (!erased[p]) continue;
+    for (int e = 1; e <= pageSize; ++e) elements.push_back(p * pageSize + e);
+  }
+  const int left = pages - static_cast<int>(std::count(erased.begin(), erased.end(), 1));
+  const int rows = t.nrow;
+  if (left == 0) {
+    t.clear();
+    t.flags = values::JMAT_PLAIN;
+    return;
+  }
+  t.eraseItems(values::kElementMode, elements.data(), static_cast<int>(elements.size()));
+  t.nrow = rows;
+  t.flags = left == 1 ? values::JMAT_PLAIN : values::JMAT_3D | (left << values::kPageShift);
+}
+
 }  // namespace
 
 SingleIndexedAssignStm::SingleIndexedAssignStm(EvaluatablePtr rhs, int line, Value* target,
@@ -199,8 +271,7 @@ void SingleIndexedAssignStm::exe() {
   const int extent = extentOf(t, dimension);
   IndexList list;
   evalPositions(index_.get(), extent, line_, "lhs", list);
-  const int limit = dimension == values::kPageMode ? extent : extent + 1;
-  if (list.count() == 0 || list.smallest() < 1 || list.largest() > limit) {
+  if (list.count() == 0 || list.smallest() < 1 || list.largest() > extent + 1) {
     failAt(line_, "lhs", "index out of bounds");
   }
   if (list.largest() == extent + 1) growByOne(t, dimension);
@@ -307,31 +378,58 @@ void IndexedAssignStm::exe() {
   const int step = rhs.size == 1 ? 0 : 1;
   for (int c = 0; c < columns.count(); ++c) {
     double* column = t.data + int64_t{columns[c] - 1} * t.nrow;
-    for (int r = 0; r < rows.count(); ++r, k += step) {
-      double& place = column[rows[r] - 1];
-      const double x = rhs.data[k];
-      switch (op_) {
-        case '=':
-          place = x;
-          break;
-        case '+':
-        case 'P':
-          place += x;
-          break;
-        case '-':
-        case 'M':
-          place -= x;
-          break;
-        case '*':
-        case 'T':
-          place *= x;
-          break;
-        case '/':
-        case 'D':
-          place /= x;
-          break;
-        default:
-          break;
+    for (int r = 0; r < rows.count(); ++r, k += step) combine(column[rows[r] - 1], rhs.data[k], op_);
+  }
+}
+
+Indexed3DAssignStm::Indexed3DAssignStm(EvaluatablePtr rhs, int line, Value* target,
+                                       EvaluatablePtr rows, EvaluatablePtr columns,
+                                       EvaluatablePtr pages, char op)
+    : AssignStm(std::move(rhs), line, target),
+      rows_(std::move(rows)),
+      columns_(std::move(columns)),
+      pages_(std::move(pages)),
+      op_(op) {}
+
+bool Indexed3DAssignStm::uses(const Value* value) const {
+  return AssignStm::uses(value) || (rows_ && rows_->refersTo(value)) ||
+         (columns_ && columns_->refersTo(value)) || (pages_ && pages_->refersTo(value));
+}
+
+void Indexed3DAssignStm::exe() {
+  auto& t = *static_cast<DoubleValue*>(target_);
+  const int nrow = pageRows(t), ncol = pageColumns(t), npage = pageCount(t);
+  IndexList rows, columns, pages;
+  evalPositions(rows_.get(), nrow, line_, "lhs", rows);
+  const bool rowsGiven = checkIndex(rows, nrow, line_);
+  evalPositions(columns_.get(), ncol, line_, "lhs", columns);
+  const bool columnsGiven = checkIndex(columns, ncol, line_);
+  evalPositions(pages_.get(), npage, line_, "lhs", pages);
+  // One page beyond the last is allowed: the target grows by a zero page below.
+  const bool pagesGiven = checkIndex(pages, npage + 1, line_);
+  ScratchSlot::Lease lease(scratch_);
+  DoubleValue converted;
+  const Value* result = expression_->pValue(lease.value());
+  // Growth reallocates the target: a right side that is the target itself is copied first.
+  if (result == target_) result = &converted.assign(*result);
+  const DoubleValue& rhs = asDouble(*result, converted);
+  if (!rowsGiven || !columnsGiven || !pagesGiven) {
+    if (rhs.size != 0) failAt(line_, "assignment", "empty lhs index with non-empty rhs");
+    return;
+  }
+  const int64_t count = int64_t{rows.count()} * columns.count() * pages.count();
+  if (rhs.size != 1 && (rhs.nrow != rows.count() || rhs.size != count)) {
+    failAt(line_, "assignment", "non-matching sizes");
+  }
+  if (pages.largest() > npage) growByPage(t);
+  const int64_t pageSize = int64_t{nrow} * ncol;
+  int64_t k = 0;
+  const int step = rhs.size == 1 ? 0 : 1;
+  for (int p = 0; p < pages.count(); ++p) {
+    for (int c = 0; c < columns.count(); ++c) {
+      double* column = t.data + (pages[p] - 1) * pageSize + int64_t{columns[c] - 1} * nrow;
+      for (int r = 0; r < rows.count(); ++r, k += step) {
+        combine(column[rows[r] - 1], rhs.data[k], op_);
       }
     }
   }
@@ -418,6 +516,10 @@ void ErasureStm::exe() {
   }
   if (dimension == values::kElementMode && !target_->isVector()) {
     throw RuntimeError("can't erase single elements from a non-vector");
+  }
+  if (dimension == values::kPageMode) {
+    erasePages(*target_, list);
+    return;
   }
   target_->eraseItems(dimension, list.data(), list.count());
 }

@@ -1,5 +1,6 @@
 // Assignments into indexed places: x[k] = rhs (with growth by one), x[a:s:b] = rhs,
-// x[i, j] = rhs, indexed assignment into lists, and erasure (x[k] = [] and x = []).
+// x[i, j] = rhs, x[i, j, k] = rhs, indexed assignment into lists, and erasure (x[k] = []
+// and x = []).
 #pragma once
 
 #include "engine/assign_statements.h"
@@ -11,7 +12,7 @@ namespace zirbin::engine {
 inline constexpr int kChooseDimension = -1;
 
 // x[k] = rhs and x[k] op= rhs on a double target. An index one past the extent grows the
-// target by one element, zero row or zero column first.
+// target by one element, zero row, zero column or (3-D target) zero page first.
 class SingleIndexedAssignStm : public AssignStm {
  public:
   SingleIndexedAssignStm(EvaluatablePtr rhs, int line, Value* target, EvaluatablePtr index,
@@ -49,6 +50,22 @@ class IndexedAssignStm : public AssignStm {
 
  private:
   EvaluatablePtr rows_, columns_;
+  char op_;
+};
+
+// x[i, j, k] = rhs and x[i, j, k] op= rhs on a double target: rows, columns and pages (a
+// matrix is a target of one page). A page index one past the last page adds a zero page
+// first, which is how a matrix becomes a 3-D array. A null index (a bare ':') selects every
+// row, column or page.
+class Indexed3DAssignStm : public AssignStm {
+ public:
+  Indexed3DAssignStm(EvaluatablePtr rhs, int line, Value* target, EvaluatablePtr rows,
+                     EvaluatablePtr columns, EvaluatablePtr pages, char op);
+  void exe() override;
+  bool uses(const Value* value) const override;
+
+ private:
+  EvaluatablePtr rows_, columns_, pages_;
   char op_;
 };
 

@@ -77,7 +77,7 @@ int indexExtent(const Value& value, int mode) {
     case values::kRowMode:
       return value.nrow;
     case values::kColumnMode:
-      return value.ncol();
+      return pageColumns(value);
     case values::kPageMode:
       return value.kind() == values::JMAT_3D ? value.pages() : 1;
     default:
@@ -308,6 +308,82 @@ const Value* IndexedElementDouble::pValue(Value& workspace) {
                  "column index out of bounds", columnList);
   value_->subMatrix(rowList.data(), static_cast<int>(rowList.size()), columnList.data(),
                     static_cast<int>(columnList.size()), workspace);
+  return &workspace;
+}
+
+// ---- v[i, j, k]
+
+int pageRows(const Value& value) { return value.nrow; }
+
+int pageColumns(const Value& value) {
+  return value.kind() == values::JMAT_3D ? value.ncol3D() : value.ncol();
+}
+
+int pageCount(const Value& value) {
+  return value.kind() == values::JMAT_3D ? value.pages() : 1;
+}
+
+IndexedElementTriple::IndexedElementTriple(EvaluatablePtr rows, EvaluatablePtr columns,
+                                           EvaluatablePtr pages, Value* value)
+    : With3Evaluatable(std::move(rows), std::move(columns), std::move(pages)),
+      value_(value),
+      rowScratch_(scratchType(a_.get())),
+      columnScratch_(scratchType(b_.get())),
+      pageScratch_(scratchType(c_.get())) {}
+
+int IndexedElementTriple::resultType() const { return value_->valueType(); }
+
+bool IndexedElementTriple::refersTo(const Value* value) const {
+  return value == value_ || With3Evaluatable::refersTo(value);
+}
+
+const Value* IndexedElementTriple::pValue(Value& workspace) {
+  const Value& v = *value_;
+  check(v.kind() < 5 || v.kind() == values::JMAT_3D, "", "three indices but it is not a matrix");
+  ScratchSlot::Lease rowLease(rowScratch_), columnLease(columnScratch_), pageLease(pageScratch_);
+  auto evaluate = [](Evaluatable* node, ScratchSlot::Lease& lease) -> const Value* {
+    return node->nodeKind() == kOpenSequenceNode ? nullptr : node->pValue(lease.value());
+  };
+  const int nrow = pageRows(v), ncol = pageColumns(v), npage = pageCount(v);
+  std::vector<int> rows, columns, pages;
+  positionsAlong(evaluate(a_.get(), rowLease), nrow, "boolean mask has wrong size for rows",
+                 "row index out of bounds", rows);
+  positionsAlong(evaluate(b_.get(), columnLease), ncol,
+                 "boolean mask has wrong size for columns", "column index out of bounds",
+                 columns);
+  positionsAlong(evaluate(c_.get(), pageLease), npage, "boolean mask has wrong size for pages",
+                 "page index out of bounds", pages);
+  const int64_t count = int64_t{1} * rows.size() * columns.size() * pages.size();
+  // The result is built apart when the destination is the indexed value itself or of
+  // another class (it then receives the result by widening).
+  std::unique_ptr<Value> apart;
+  Value* out = &workspace;
+  if (out == value_ || workspace.valueType() != v.valueType()) {
+    apart = values::newValue(v.valueType());
+    out = apart.get();
+  }
+  if (count == 0) {
+    out->clear();
+    out->flags = v.kind() == values::JMAT_3D ? values::JMAT_PLAIN : v.kind();
+  } else {
+    const int flags = pages.size() > 1
+                          ? values::JMAT_3D | (static_cast<int>(pages.size()) << values::kPageShift)
+                          : (v.kind() == values::JMAT_3D ? values::JMAT_PLAIN : v.flags);
+    out->setLayout(values::checkedCount(count, v.elementSize()), static_cast<int>(rows.size()),
+                   flags);
+    const int bytes = v.elementSize();
+    const int64_t pageSize = int64_t{nrow} * ncol;
+    int k = 0;
+    for (int p : pages) {
+      for (int c : columns) {
+        const int64_t base = (p - 1) * pageSize + int64_t{c - 1} * nrow - 1;
+        for (int r : rows) {
+          std::memcpy(out->elementPtr(k++), v.elementPtr(static_cast<int>(base + r)), bytes);
+        }
+      }
+    }
+  }
+  if (apart) workspace.assign(*apart);
   return &workspace;
 }
 

@@ -1,4 +1,5 @@
-// Expression nodes that read part of a variable's value: v[i], v[i, j], v[a:s:b], v[k]
+// Expression nodes that read part of a variable's value: v[i], v[i, j], v[i, j, k],
+// v[a:s:b], v[k]
 // with a literal k, list items, `end` inside an index, and the arithmetic sequences a:b
 // and a:s:b (as values and as a bare ":" inside an index).
 #pragma once
@@ -59,6 +60,31 @@ class IndexedElementDouble : public With2Evaluatable {
   ScratchSlot rowScratch_;
   ScratchSlot columnScratch_;
 };
+
+// v[i, j, k]: rows, columns and pages of a 3-D value; a matrix counts as a value of one
+// page. One page gives a plain matrix, several pages a 3-D value. Bare ':' indices name
+// every row, column or page.
+class IndexedElementTriple : public With3Evaluatable {
+ public:
+  IndexedElementTriple(EvaluatablePtr rows, EvaluatablePtr columns, EvaluatablePtr pages,
+                       Value* value);
+  const Value* pValue(Value& workspace) override;
+  int resultType() const override;
+  int nodeKind() const override { return kIndexedNode; }
+  bool refersTo(const Value* value) const override;
+
+ private:
+  Value* value_;
+  ScratchSlot rowScratch_;
+  ScratchSlot columnScratch_;
+  ScratchSlot pageScratch_;
+};
+
+// Rows, columns (of one page) and pages of a value indexed with three indices: a matrix
+// is a value of one page.
+int pageRows(const Value& value);
+int pageColumns(const Value& value);
+int pageCount(const Value& value);
 
 // v[a:s:b] without building the index list. `step` may be null (step 1).
 class IndexedWithSequenceElement : public Evaluatable {
