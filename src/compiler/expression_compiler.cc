@@ -14,6 +14,7 @@
 #include "engine/indexing_elements.h"
 #include "engine/leaf_elements.h"
 #include "engine/operator_codes.h"
+#include "engine/scalar_fast_elements.h"
 #include "engine/unary_elements.h"
 #include "session/errors.h"
 #include "session/workspace.h"
@@ -431,7 +432,7 @@ EvaluatablePtr ExpressionCompiler::finishExpression(ExpressionItems items) {
   } else {
     expression = std::make_unique<engine::GeneralMixedTypeExpression>(std::move(terms));
   }
-  return constant ? fold(*expression) : std::move(expression);
+  return constant ? fold(*expression) : engine::withScalarFastPath(std::move(expression));
 }
 
 }  // namespace zirbin::compiler

@@ -154,6 +154,26 @@ void OpAssignIntStm::exe() {
   ScratchSlot::Lease lease(scratch_);
   const Value* result = expression_->pValue(lease.value());
   auto& target = *static_cast<DoubleValue*>(target_);
+  if (result->size == 1 && target.size == 1) {
+    // The common counter step (n += 1): the right side is an IntValue by its type.
+    const double x = static_cast<const IntValue*>(result)->data[0];
+    switch (op_) {
+      case '+':
+        target.data[0] += x;
+        return;
+      case '-':
+        target.data[0] -= x;
+        return;
+      case '*':
+        target.data[0] *= x;
+        return;
+      case '/':
+        target.data[0] /= x;
+        return;
+      default:
+        break;
+    }
+  }
   switch (op_) {
     case '+':
       compoundFromValue(target, *result, '+', Plus{});

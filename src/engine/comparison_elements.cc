@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "engine/operator_codes.h"
+#include "engine/scalar_fast_elements.h"
 #include "session/errors.h"
 #include "values/list_value.h"
 #include "values/math_kernels.h"
@@ -164,17 +165,24 @@ EvaluatablePtr makeComparison(std::vector<EvaluatablePtr> parts, const std::vect
   }
   const int op1 = translateOperator(codes[0]);
   const int op2 = codes.size() > 1 ? translateOperator(codes[1]) : kEnd;
+  const bool twoParts = parts.size() == 2;
+  Evaluatable* a = parts[0].get();
+  Evaluatable* b = parts[1].get();
   EvaluatablePtr c = parts.size() > 2 ? std::move(parts[2]) : nullptr;
+  EvaluatablePtr general;
   if (anyInt && anyDouble) {
-    return std::make_unique<ComparatorElementMixedType>(std::move(parts[0]), std::move(parts[1]),
-                                                        std::move(c), op1, op2);
+    general = std::make_unique<ComparatorElementMixedType>(std::move(parts[0]),
+                                                           std::move(parts[1]), std::move(c),
+                                                           op1, op2);
+  } else if (anyInt) {
+    general = std::make_unique<ComparatorElement<int>>(std::move(parts[0]), std::move(parts[1]),
+                                                       std::move(c), op1, op2);
+  } else {
+    general = std::make_unique<ComparatorElement<double>>(std::move(parts[0]),
+                                                          std::move(parts[1]), std::move(c),
+                                                          op1, op2);
   }
-  if (anyInt) {
-    return std::make_unique<ComparatorElement<int>>(std::move(parts[0]), std::move(parts[1]),
-                                                    std::move(c), op1, op2);
-  }
-  return std::make_unique<ComparatorElement<double>>(std::move(parts[0]), std::move(parts[1]),
-                                                     std::move(c), op1, op2);
+  return twoParts ? withScalarFastPath(std::move(general), a, b, op1) : std::move(general);
 }
 
 }  // namespace zirbin::engine
