@@ -2,6 +2,7 @@
 #include <random>
 
 #include "builtins/numerical_methods.h"
+#include "graphics/figure.h"
 #include "numeric_call.h"
 
 namespace zirbin::builtins::testing {
@@ -112,6 +113,22 @@ TEST(Slf, ExactDataWithSigGivesQOneAndTheSmallChiNote) {
   EXPECT_TRUE(console.saw("small chi^2 : data may be better than you think"));
   EXPECT_TRUE(console.saw("a = 2 +/- 0.104881"));
   EXPECT_TRUE(console.saw("b = 3 +/- 0.0316228"));
+}
+
+TEST(Slf, TheReportDrawsTheDataAndLineUnderItsTitleAndAQuietFitDoesNot) {
+  ConsoleCapture console;
+  graphics::figures().close(0);
+  DoubleValue x = row({1, 2, 3, 4});
+  DoubleValue y = row({3, 5, 7, 9.5});
+  DoubleValue quiet(0);
+  DoubleValue none;
+  call("slf", {&x, &y, &none, &quiet});
+  EXPECT_EQ(graphics::figures().current(), nullptr);
+  call("slf", {&x, &y});
+  graphics::Figure* figure = graphics::figures().current();
+  ASSERT_NE(figure, nullptr);
+  EXPECT_EQ(figure->currentFrame().mainLabels().title.text, "Data and fitted line y = a + b x");
+  graphics::figures().close(0);
 }
 
 TEST(Slf, ExtremelyLowQ) {
