@@ -159,6 +159,11 @@ std::unique_ptr<Statement> StatementCompiler::compileAssignment(TokenList& state
                                           : workspace_.lookup().value;
   }
   if (indexed && !target) throw SyntaxError("Indexing an undeclared variable on the lhs");
+  // x.f with a function f reads as the call f(x): nothing there to assign to.
+  if (indexed && statement[0].code == '.' && statement[opAt - 1].kind == kNameToken &&
+      workspace_.classify(statement[opAt - 1].text) == SymbolKind::kFunction) {
+    throw SyntaxError("you can't assign to a function call");
+  }
 
   ExpressionCompiler expressions(workspace_, session::builtinRegistry());
   std::vector<EvaluatablePtr> indices;
