@@ -45,6 +45,23 @@ std::vector<TokenList> splitAtCommas(const TokenList& children) {
   return pieces;
 }
 
+// True iff tokens [first, end) are the word form of a property query: names, strings and
+// numbers only, a name or string first (Fe density, water vapourpressure 50). Such words
+// are the query itself, so a name is taken as its text, not looked up.
+bool arePropertyWords(const TokenList& tokens, std::size_t first, std::size_t end) {
+  if (first >= end || (tokens[first].kind != kNameToken && tokens[first].kind != kStringToken)) {
+    return false;
+  }
+  for (std::size_t i = first; i < end; ++i) {
+    const int kind = tokens[i].kind;
+    if (kind != kNameToken && kind != kStringToken && kind != kIntegerToken &&
+        kind != kRealToken) {
+      return false;
+    }
+  }
+  return true;
+}
+
 template <typename Fn>
 Fn routineOf(const builtins::FunctionInfo& info) {
   const Fn* f = std::get_if<Fn>(&info.routine);
@@ -73,8 +90,12 @@ std::size_t ExpressionCompiler::compileCall(const TokenList& tokens, std::size_t
     sequence.appendOperand(makeCall(name, callArguments(name, tokens[at + 1])));
     return at + 2;
   }
+  if (name == "property" && arePropertyWords(tokens, at + 1, end)) {
+    sequence.appendOperand(makeCall(name, propertyWords(tokens, at + 1, end)));
+    return end;
+  }
   std::vector<EvaluatablePtr> arguments;
-  const bool takesWord = name == "cd" || name == "dir" || name == "property";
+  const bool takesWord = name == "cd" || name == "dir";
   if (takesWord && at + 1 < end &&
       (tokens[at + 1].kind == kNameToken || tokens[at + 1].kind == kStringToken)) {
     arguments.push_back(std::make_unique<engine::StringLiteralElement>(tokens[at + 1].text));
@@ -171,8 +192,8 @@ EvaluatablePtr ExpressionCompiler::endIndex() {
   return std::make_unique<engine::EndIndexElement>(index_->value, index_->mode);
 }
 
-// property -> '<<' args: the rest of the expression is the argument list of the
-// built-in "property".
+// property -> '<<' (words | args): the rest of the expression is the argument list of the
+// built-in "property", as words (Fe density) or as arguments ('Fe', 'density').
 EvaluatablePtr ExpressionCompiler::propertyCall(const TokenList& tokens, std::size_t first,
                                                 std::size_t end) {
   Token arguments;
@@ -182,7 +203,26 @@ EvaluatablePtr ExpressionCompiler::propertyCall(const TokenList& tokens, std::si
   if (workspace_.classify("property") != SymbolKind::kFunction) {
     throw SyntaxError(unknownNameMessage("property"));
   }
+  if (arePropertyWords(tokens, first, end)) {
+    return makeCall("property", propertyWords(tokens, first, end));
+  }
   return makeCall("property", compileArguments(arguments));
+}
+
+// The arguments of the word form of a property query: names and strings as strings,
+// numbers as numbers.
+std::vector<EvaluatablePtr> ExpressionCompiler::propertyWords(const TokenList& tokens,
+                                                              std::size_t first, std::size_t end) {
+  std::vector<EvaluatablePtr> arguments;
+  for (std::size_t i = first; i < end; ++i) {
+    const Token& word = tokens[i];
+    if (word.kind == kNameToken || word.kind == kStringToken) {
+      arguments.push_back(std::make_unique<engine::StringLiteralElement>(word.text));
+    } else {
+      arguments.push_back(compileOperand(word));
+    }
+  }
+  return arguments;
 }
 
 // The call node of the built-in `name`, after the checks of its argument count and

@@ -257,7 +257,7 @@ std::size_t ExpressionCompiler::compileVariable(const TokenList& tokens, std::si
   return at + 1;
 }
 
-// unop -> postfix ('!' | "'" | '"') | ('-' | '~') run | ('++' | '--') name
+// unop -> postfix ('!' | "'" | '"') | ('-' | '~') run | ('++' | '--') name | '<<' property
 std::size_t ExpressionCompiler::compileUnary(const TokenList& tokens, std::size_t at,
                                              std::size_t end, Sequence& sequence) {
   const char op = tokens[at].code;
@@ -271,6 +271,11 @@ std::size_t ExpressionCompiler::compileUnary(const TokenList& tokens, std::size_
     return at + 2;
   }
   if (op == '^') throw SyntaxError("misplaced '^' operator");
+  if (op == opcode::kProperty && sequence.items.empty()) {
+    // '<<' at the start: the rest of the expression is a property query.
+    sequence.appendOperand(propertyCall(tokens, at + 1, end));
+    return end;
+  }
   if (op != '-' && op != '~') throw SyntaxError("illegal use of unary operator");
 
   // The prefix binds the run up to the next unary operator, separator or operator of

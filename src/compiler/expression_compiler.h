@@ -96,6 +96,8 @@ class ExpressionCompiler {
   std::vector<EvaluatablePtr> callArguments(const std::string& name, const Token& bracket);
   EvaluatablePtr functionReference(const Token& token);
   EvaluatablePtr propertyCall(const TokenList& tokens, std::size_t first, std::size_t end);
+  std::vector<EvaluatablePtr> propertyWords(const TokenList& tokens, std::size_t first,
+                                            std::size_t end);
   EvaluatablePtr makeCall(const std::string& name, std::vector<EvaluatablePtr> arguments);
   EvaluatablePtr elementWiseCall(const std::string& name, const builtins::FunctionInfo& info,
                                  EvaluatablePtr argument, bool complexArgument);

@@ -82,11 +82,16 @@ struct Sequence {
 bool unfinished(const Sequence& seq) {
   const TokenList& t = seq.out;
   if (t.empty()) return false;
+  // A help line asks about whatever it holds ("?,", "?=", "??+"): it is complete as typed.
+  const Token& first = t.front();
+  if ((first.kind == kUnaryOpToken || first.kind == kBinaryOpToken) &&
+      (first.code == '?' || first.code == opcode::kHelpDetail)) {
+    return false;
+  }
   const Token& last = t.back();
   if (last.kind == kAssignOpToken) return true;
   if (last.kind == kSeparatorToken) return last.code == ',';
   if (last.kind != kBinaryOpToken) return false;
-  if (t.front().code == '?') return false;
   if (t.size() >= 3 && (t[0].code == opcode::kProperty || t[1].code == opcode::kProperty)) {
     return false;
   }

@@ -44,6 +44,7 @@ void EvalStm::exe() {
 void EvalAndDisplayStm::exe() {
   const int type = expression_->resultType();
   const Value* result;
+  session::answerPrinted = false;
   if (type == kUnknownType) {
     if (expression_->nodeKind() != kListItemNode) {
       throw RuntimeError("EvalAndDisplayStm::exe not yet handling this case");
@@ -57,6 +58,10 @@ void EvalAndDisplayStm::exe() {
     if (result != &slot) slot.assignSame(*result);
     lastResult().makeCurrent(type);
     result = &slot;
+  }
+  if (session::answerPrinted) {
+    session::answerPrinted = false;
+    return;
   }
   values::displayTo(output_, *result, false, true, marker_ == '?');
 }

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -39,8 +40,10 @@ void consoleLines(const std::string& text) {
   if (session::console != nullptr) session::console->print(text + "\n", true, session::kPrintLines);
 }
 
+// The value 0 is not shown after the text: the display statement sees answerPrinted.
 double help() {
   consoleLines(introductionText());
+  session::answerPrinted = true;
   return 0;
 }
 
@@ -61,8 +64,11 @@ int isdefined(const Value&) {
   return -1;
 }
 
-// Starts the lookup program with `words` and waits; true iff it ran and exited with 0.
-bool runLookup(const std::vector<std::string>& words) {
+// How a run of the lookup program ended.
+enum class LookupRun { kAnswered, kNotStarted, kFailed };
+
+// Starts the lookup program with `words` and waits for it.
+LookupRun runLookup(const std::vector<std::string>& words) {
   const std::string program = files::programDirectory() + "/" + kLookupProgramName;
   std::vector<std::string> storage{kLookupProgramName};
   storage.insert(storage.end(), words.begin(), words.end());
@@ -71,10 +77,20 @@ bool runLookup(const std::vector<std::string>& words) {
   argv.push_back(nullptr);
   pid_t pid = 0;
   if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-    return false;
+    return LookupRun::kNotStarted;
   }
   int status = 0;
-  return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  const bool exitedWell =
+      waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return exitedWell ? LookupRun::kAnswered : LookupRun::kFailed;
+}
+
+// The first line of the result file: what a failed lookup left to say why.
+std::string lookupReason(const std::string& path) {
+  std::ifstream in(path);
+  std::string line;
+  std::getline(in, line);
+  return line;
 }
 
 // property(substance, property [, condition]): asks the lookup program; every argument is
@@ -92,14 +108,25 @@ void property(BuiltinArgs& args, Value& result, std::span<Value* const>) {
     words.push_back(word);
   }
   result.clear();
-  if (!runLookup(words)) {
-    consoleLines("problem with database lookup");
-    // No lookup program ships with this build; say so instead of leaving the user to guess.
-    consoleLines("property lookup is unavailable: no program \"" + std::string(kLookupProgramName) +
-                 "\" in " + files::programDirectory());
-    return;
+  // A result left by an earlier query must never pass for this one's.
+  const std::string resultPath = files::stateFilePath(kPropertyResultFileName);
+  std::remove(resultPath.c_str());
+  switch (runLookup(words)) {
+    case LookupRun::kNotStarted:
+      consoleLines("problem with database lookup");
+      consoleLines("property lookup is unavailable: no program \"" +
+                   std::string(kLookupProgramName) + "\" in " + files::programDirectory());
+      return;
+    case LookupRun::kFailed: {
+      consoleLines("problem with database lookup");
+      const std::string reason = lookupReason(resultPath);
+      if (!reason.empty()) consoleLines(reason);
+      return;
+    }
+    case LookupRun::kAnswered:
+      break;
   }
-  std::ifstream in(files::stateFilePath(kPropertyResultFileName));
+  std::ifstream in(resultPath);
   if (!in) {
     consoleLines("zirbin can't find the database result");
     return;

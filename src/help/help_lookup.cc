@@ -11,6 +11,7 @@
 
 #include "builtins/registry.h"
 #include "compiler/token.h"
+#include "engine/user_function.h"
 #include "files/state_dir.h"
 #include "session/console_output.h"
 #include "session/process_state.h"
@@ -112,13 +113,35 @@ std::string listConstants(const Workspace& workspace) {
   return text;
 }
 
+// The session's user-function table; null where none is installed (unit tests).
+const engine::FunctionTable* functionTable(const Workspace& workspace) {
+  return dynamic_cast<const engine::FunctionTable*>(workspace.functionTable());
+}
+
+// "?funcs": the quick and other user functions with their descriptions, then the names of
+// the resource functions loaded so far.
+std::string listUserFunctions(const Workspace& workspace) {
+  const engine::FunctionTable* table = functionTable(workspace);
+  if (table == nullptr) return "no user functions defined";
+  std::string text = table->listFunctions('f');
+  const std::string resources = table->listFunctions('r');
+  if (!resources.empty()) text += (text.empty() ? "" : "\n") + resources;
+  return text.empty() ? "no user functions defined" : text;
+}
+
 // "?syms": every name the workspace holds, by group, in the literal mode.
 std::string listSymbols(const Workspace& workspace) {
   std::string text = "variables:";
   for (const auto& entry : workspace.globalVariables()) text += " " + entry.first;
   text += "\nconstants:";
   for (const auto& entry : workspace.userConstants()) text += " " + entry.first;
-  for (const auto& entry : session::namedConstants()) text += " " + entry.first;
+  for (const auto& entry : session::namedConstants()) {
+    if (workspace.userConstants().count(entry.first) == 0) text += " " + entry.first;
+  }
+  text += "\nfunctions:";
+  if (const engine::FunctionTable* table = functionTable(workspace)) {
+    for (const auto& entry : table->functions()) text += " " + entry.first;
+  }
   return text;
 }
 
@@ -135,67 +158,99 @@ bool isKeyword(const std::string& name) {
   return builtins::keywordCode(name) != builtins::Keyword::None;
 }
 
+// An answer in two parts: plain text from the program's tables (names, descriptions and
+// source lines, shown as they stand) and markup text (the usage text, help texts).
+struct Answer {
+  std::string plain;
+  std::string markup;
+};
+
+constexpr char kUnavailable[] = "\n (further help unavailable)";
+
 // The answer to "?" with a name: the description, and for built-ins and keywords the
-// documentation text.
-std::string answerName(const std::string& name, bool detailed, Workspace& workspace) {
-  std::string text = describeName(workspace, name);
+// documentation text. A name the tables do not know may be a topic of the reference text
+// ("operators", "welcome"): its text stands alone when there is one.
+Answer answerName(const std::string& name, bool detailed, Workspace& workspace) {
+  Answer a{describeName(workspace, name), ""};
   const bool keyword = isKeyword(name);
   const bool builtin = session::builtinRegistry().lookup(name) != builtins::BuiltinKind::None;
-  if (keyword || builtin || name == "syntax") text += fetchHelp(name, detailed);
-  return text;
+  if (keyword || builtin) {
+    a.markup = fetchHelp(name, detailed);
+  } else if (workspace.classify(name) == session::SymbolKind::kUnknown) {
+    std::string text = fetchHelp(name, detailed);
+    if (!text.empty() && text != kUnavailable) a = {"", text};
+  }
+  return a;
 }
 
-std::string answer(const std::vector<Token>& query, Workspace& workspace) {
+Answer answer(const std::vector<Token>& query, Workspace& workspace) {
   const bool detailed = query.front().code == compiler::opcode::kHelpDetail;
-  if (query.size() < 2) return usageText();
+  if (query.size() < 2) return {"", usageText()};
   const Token& first = query[1];
   switch (first.kind) {
     case compiler::kNameToken:
-      if (first.text == "vars") return listVariables(workspace);
-      if (first.text == "consts") return listConstants(workspace);
-      if (first.text == "funcs") {
-        // TODO: list the user functions once the function table offers a listing.
-        return "no listing of user functions is available";
-      }
+      if (first.text == "vars") return {listVariables(workspace), ""};
+      if (first.text == "consts") return {listConstants(workspace), ""};
+      if (first.text == "funcs") return {listUserFunctions(workspace), ""};
       if (first.text == "func" && query.size() >= 3 && query[2].kind == compiler::kNameToken) {
-        return listBuiltins(std::string_view(query[2].text).substr(0, 1));
+        return {listBuiltins(std::string_view(query[2].text).substr(0, 1)), ""};
       }
       return answerName(first.text, detailed, workspace);
     case compiler::kBinaryOpToken:
     case compiler::kUnaryOpToken:
     case compiler::kAssignOpToken:
-      return "an operator";
+      return {"an operator", ""};
     case compiler::kSeparatorToken:
     case compiler::kImplicitSepToken:
-      return "a separator";
+      return {"a separator", ""};
     case compiler::kEmptySetToken:
-      return "[] is used to indicate either a list or the empty set";
+      return {"[] is used to indicate either a list or the empty set", ""};
     case compiler::kBracketToken:
-      if (first.children.empty()) return "[] is used to indicate either a list or the empty set";
+      if (first.children.empty())
+        return {"[] is used to indicate either a list or the empty set", ""};
       break;
     case compiler::kFunctionDefToken:
       if (first.code == ':') {
-        return "f(x) := ... defines a user function. See {_function} for more information.";
+        return {"", "f(x) := ... defines a user function. See {_function} for more information."};
       }
       break;
     default:
       break;
   }
-  return "I have no information to offer";
+  return {"I have no information to offer", ""};
+}
+
+// Writes `text` line by line in `mode` (kPrintText or kPrintLiteral), so that names and
+// source lines holding markup characters ("a_b", "x^2") show as they stand.
+void printPlain(const std::string& text, int mode, session::ConsoleOutput& output) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    output.print(text.substr(start, end - start), true, mode);
+    output.newLine();
+    start = end + 1;
+  }
 }
 
 }  // namespace
 
-void answerQuery(const std::vector<Token>& query, Workspace& workspace,
+void answerQuery(const std::vector<Token>& line, Workspace& workspace,
                  session::ConsoleOutput& output) {
+  // The display marker that a typed line gets at its end is not part of the question.
+  std::vector<Token> query = line;
+  while (query.size() > 1 && query.back().kind == compiler::kDisplayMarkerToken) query.pop_back();
   if (query.size() >= 2 && query[1].kind == compiler::kNameToken && query[1].text == "syms") {
-    output.print(listSymbols(workspace), true, session::kPrintLiteral);
-    output.newLine();
+    printPlain(listSymbols(workspace), session::kPrintLiteral, output);
     return;
   }
-  std::string text = answer(query, workspace);
-  if (!text.empty() && text.back() != '\n') text += '\n';
-  output.print(text, true, session::kPrintLines);
+  const Answer a = answer(query, workspace);
+  printPlain(a.plain, session::kPrintText, output);
+  // Help texts begin with a line end (each line is joined with one before it).
+  std::string markup = a.markup.substr(a.markup.compare(0, 1, "\n") == 0 ? 1 : 0);
+  if (markup.empty()) return;
+  if (markup.back() != '\n') markup += '\n';
+  output.print(markup, true, session::kPrintLines);
 }
 
 std::string describeName(Workspace& workspace, const std::string& name) {
@@ -209,16 +264,19 @@ std::string describeName(Workspace& workspace, const std::string& name) {
     }
     case session::SymbolKind::kConstant:
       return name + " is a Zirbin constant, value: " + numberText(workspace.lookup().constant);
-    case session::SymbolKind::kFunction:
+    case session::SymbolKind::kFunction: {
       if (workspace.lookup().builtin) return describeBuiltin(name);
-      return name + " is a user-defined function";
+      const engine::FunctionTable* table = functionTable(workspace);
+      const engine::UserFunc* function = table ? table->get(name) : nullptr;
+      if (function == nullptr) return name + " is a user-defined function";
+      return name + " is a " + engine::describeFunction(*function);
+    }
     default:
       return name + " not recognized";
   }
 }
 
 std::string fetchHelp(const std::string& topic, bool detailed) {
-  static constexpr char kUnavailable[] = "\n (further help unavailable)";
   const std::string program = files::programDirectory() + "/" + kHelpProgramName;
   std::vector<char*> argv;
   std::string name = kHelpProgramName, topicArg = topic, detailArg = "??";

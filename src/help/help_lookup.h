@@ -20,14 +20,18 @@ namespace zirbin::help {
 inline constexpr char kHelpProgramName[] = "ZirbinHelp";
 
 // Answers the help query `query`: the tokens of a "?" or "??" line, the first being the
-// unary operator token (code '?' or 'Q' for "??"). Writes the answer to `output` with a new
-// line first (markup, line by line). Never throws for any query.
+// unary operator token (code '?' or 'Q' for "??"); a display marker at the end is ignored.
+// Writes the answer to `output` with a new line first, line by line: names, descriptions
+// and listings as plain text, the usage and help texts as markup. Never throws for any
+// query.
 void answerQuery(const std::vector<compiler::Token>& query, session::Workspace& workspace,
                  session::ConsoleOutput& output);
 
 // The description of `name` from the program's own tables: keyword, variable (type, size,
-// shape and, for numbers, min and max), constant with its value, user function, built-in
-// with its kind and argument counts, or "not recognized". One line, no line end.
+// shape and, for numbers, min and max), constant with its value, built-in with its kind and
+// argument counts, or "not recognized", each one line; a user function's description adds
+// its output type and source lines, joined with line ends. No final line end. Plain text,
+// not markup.
 std::string describeName(session::Workspace& workspace, const std::string& name);
 
 // Runs ZirbinHelp from the program directory for `topic` (with "??" when `detailed`),

@@ -30,6 +30,11 @@ inline bool stepping = false;
 // Set by the command cycle before each command; while set, breakpoint statements stop.
 inline bool breakpointsActive = true;
 
+// Set by a built-in that writes its own answer to the console and whose value means
+// nothing (`help`). EvalAndDisplayStm clears it before evaluating and shows no value when
+// it is set afterwards, so a typed "help" shows the text without a trailing 0.
+inline bool answerPrinted = false;
+
 // The built-in registry, shared by every interpreter instance. Filled by
 // builtins::registerAll on the first call; read-only afterwards except for its last-lookup
 // state, which the compilers' lookups overwrite. Defined in builtins/library.cc.

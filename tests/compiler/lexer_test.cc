@@ -282,6 +282,12 @@ TEST(Lexer, HelpLinesNeverAskForMore) {
   EXPECT_EQ(statementsOf("x*", 'c'), "x b*");
 }
 
+TEST(Lexer, HelpLineEndingInACommaOrADoubledQueryIsCompleteFixed) {
+  EXPECT_EQ(statementsOf("?,", 'c'), "u? s,");
+  EXPECT_EQ(statementsOf("??+", 'c'), "uQ b+");
+  EXPECT_EQ(lexError("x = 1,"), "dangling operator or more input needed");
+}
+
 TEST(Lexer, Ellipsis) {
   EXPECT_EQ(statementsOf("x = 1 ...\r+ 2", 'c'), "x a= 1 b+ 2");
   EXPECT_EQ(statementsOf("[1 2 ...\r3]", 'c'), "[1 _ 2 3]");

@@ -26,15 +26,18 @@ namespace {
 
 using compiler::Token;
 
-// A console that keeps everything written to it as one text, lines ended by '\n'.
+// A console that keeps everything written to it as one text, lines ended by '\n', and
+// the mode of each piece printed.
 class TextConsole : public session::ConsoleOutput {
  public:
-  void print(const std::string& piece, bool newLineFirst, int) override {
+  void print(const std::string& piece, bool newLineFirst, int mode) override {
     if (newLineFirst && !text.empty() && text.back() != '\n') text += '\n';
     text += piece;
+    modes.push_back(mode);
   }
   void newLine() override { text += '\n'; }
   std::string text;
+  std::vector<int> modes;
 };
 
 Token token(int kind, char code, std::string text = {}) {
@@ -130,6 +133,44 @@ TEST(HelpQuery, AloneGivesTheUsageText) {
   EXPECT_NE(text.find("{g help}"), std::string::npos);
 }
 
+TEST(HelpQuery, TheDisplayMarkerOfATypedLineIsNotPartOfTheQuestionFixed) {
+  session::Workspace workspace;
+  const Token marker = token(compiler::kDisplayMarkerToken, ';');
+  EXPECT_EQ(ask({marker}, workspace).find("For info on item x, use '?x'. For example:"), 0u);
+  EXPECT_EQ(ask({token(compiler::kSeparatorToken, ','), marker}, workspace), "a separator\n");
+  EXPECT_EQ(ask({name("nosuchname"), marker}, workspace), "nosuchname not recognized\n");
+}
+
+TEST(HelpQuery, DescriptionsAndListingsArePlainTextTheUsageIsMarkup) {
+  session::Workspace workspace;
+  workspace.declareVariable("a_b", 1)->assignDouble(2);
+  std::vector<Token> query{token(compiler::kUnaryOpToken, '?'), name("a_b")};
+  TextConsole console;
+  answerQuery(query, workspace, console);
+  EXPECT_EQ(console.text, "a_b is a variable, type (double), size = 1 x 1, min, max = 2, 2\n");
+  EXPECT_EQ(console.modes, std::vector<int>{session::kPrintText});
+  TextConsole usage;
+  answerQuery({token(compiler::kUnaryOpToken, '?')}, workspace, usage);
+  EXPECT_EQ(usage.modes, std::vector<int>{session::kPrintLines});
+}
+
+TEST(HelpQuery, SymsListsEachGroupLiterallyOnALineOfItsOwn) {
+  session::Workspace workspace;
+  workspace.declareVariable("alpha", 1)->assignDouble(2);
+  std::vector<Token> query{token(compiler::kUnaryOpToken, '?'), name("syms")};
+  TextConsole console;
+  answerQuery(query, workspace, console);
+  EXPECT_EQ(console.text.find("variables: alpha\nconstants: "), 0u);
+  EXPECT_NE(console.text.find(" pi "), std::string::npos);
+  EXPECT_NE(console.text.find("\nfunctions:\n"), std::string::npos);
+  EXPECT_EQ(console.modes, std::vector<int>(3, session::kPrintLiteral));
+}
+
+TEST(HelpQuery, FuncsWithoutUserFunctionsSaysSo) {
+  session::Workspace workspace;
+  EXPECT_EQ(ask({name("funcs")}, workspace), "no user functions defined\n");
+}
+
 TEST(HelpQuery, OperatorsSeparatorsBracketsAndDefinitions) {
   session::Workspace workspace;
   EXPECT_EQ(ask({token(compiler::kBinaryOpToken, '+')}, workspace), "an operator\n");
@@ -178,6 +219,22 @@ TEST_F(WithoutHelpProgram, ANameQueryStillGivesTheDescription) {
   workspace_.declareVariable("x", 1)->assignDouble(3);
   EXPECT_EQ(ask({name("x")}, workspace_),
             "x is a variable, type (double), size = 1 x 1, min, max = 3, 3\n");
+}
+
+TEST(HelpQuery, AnUnknownNameThatIsAReferenceTopicShowsItsText) {
+  session::Workspace workspace;
+  const std::string saved = files::programDirectory();
+  files::setProgramDirectory(ZIRBIN_BIN_DIR);
+  const std::string topic = ask({name("operators")}, workspace);
+  const std::string unknown = ask({name("nosuchtopic")}, workspace);
+  files::setProgramDirectory(saved);
+  EXPECT_EQ(topic.find("operators not recognized"), std::string::npos);
+  EXPECT_NE(topic.find("See also:"), std::string::npos);
+  EXPECT_EQ(unknown, "nosuchtopic not recognized\n");
+}
+
+TEST_F(WithoutHelpProgram, AnUnknownNameIsNotRecognizedWithoutFurtherWords) {
+  EXPECT_EQ(ask({name("nosuchtopic")}, workspace_), "nosuchtopic not recognized\n");
 }
 
 // Calls the built-in `name` of kind ValueToScalar int on `argument`.
