@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -235,6 +237,68 @@ TEST(HelpQuery, AnUnknownNameThatIsAReferenceTopicShowsItsText) {
 
 TEST_F(WithoutHelpProgram, AnUnknownNameIsNotRecognizedWithoutFurtherWords) {
   EXPECT_EQ(ask({name("nosuchtopic")}, workspace_), "nosuchtopic not recognized\n");
+}
+
+// A stand-in ZirbinHelp that writes the arguments it got, so that the test sees how the
+// main program calls it; and a state directory of the test's own.
+class WithFakeHelpProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = std::filesystem::temp_directory_path() /
+            ("zirbin_fakehelp_" + std::to_string(getpid()));
+    std::filesystem::create_directories(root_ / "state");
+    savedDir_ = files::programDirectory();
+    const char* home = std::getenv("ZIRBIN_HOME");
+    hadHome_ = home != nullptr;
+    savedHome_ = hadHome_ ? home : "";
+    setenv("ZIRBIN_HOME", (root_ / "state").c_str(), 1);
+    files::setProgramDirectory(root_.string());
+  }
+  void TearDown() override {
+    files::setProgramDirectory(savedDir_);
+    if (hadHome_) {
+      setenv("ZIRBIN_HOME", savedHome_.c_str(), 1);
+    } else {
+      unsetenv("ZIRBIN_HOME");
+    }
+    std::filesystem::remove_all(root_);
+  }
+  void fakeHelp(const std::string& body) {
+    const std::filesystem::path program = root_ / kHelpProgramName;
+    std::ofstream(program) << "#!/bin/sh\n" << body << "\n";
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  }
+  session::Workspace workspace_;
+
+ private:
+  std::filesystem::path root_;
+  std::string savedDir_, savedHome_;
+  bool hadHome_ = false;
+};
+
+constexpr char kEchoArguments[] =
+    "printf 'topic %s\\nflag %s\\n' \"$1\" \"$2\" > \"$ZIRBIN_HOME/zirbinhelp.txt\"";
+
+TEST_F(WithFakeHelpProgram, ADoubledQueryPassesTheDetailFlag) {
+  fakeHelp(kEchoArguments);
+  std::vector<Token> query{token(compiler::kBinaryOpToken, compiler::opcode::kHelpDetail),
+                           name("plot")};
+  TextConsole console;
+  answerQuery(query, workspace_, console);
+  EXPECT_NE(console.text.find("\ntopic plot\nflag ??\n"), std::string::npos) << console.text;
+  EXPECT_EQ(fetchHelp("plot", false), "\ntopic plot\nflag ");
+}
+
+TEST_F(WithFakeHelpProgram, AFailingProgramMakesFurtherHelpUnavailable) {
+  fakeHelp("exit 1");
+  EXPECT_EQ(fetchHelp("plot", false), "\n (further help unavailable)");
+}
+
+TEST_F(WithFakeHelpProgram, AnEmptyTextAddsNothing) {
+  fakeHelp(": > \"$ZIRBIN_HOME/zirbinhelp.txt\"");
+  EXPECT_EQ(fetchHelp("plot", false), "");
+  EXPECT_EQ(ask({name("sqrt")}, workspace_),
+            "sqrt is a built-in function of type 3 (ElementWise). Takes 1 to 1 arguments.\n");
 }
 
 // Calls the built-in `name` of kind ValueToScalar int on `argument`.
