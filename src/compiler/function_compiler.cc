@@ -1,5 +1,6 @@
 // The statement compiler's function definitions (name := expr, name(params) ::= expr,
 // `function` ... `end`, `funcdec`), `return` inside a body, and multiple assignment.
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -132,7 +133,10 @@ void defineFunction(session::Workspace& workspace, FunctionDeclaration declarati
                     const std::function<std::unique_ptr<Statement>()>& compileBody) {
   engine::FunctionTable& table = tableOf(workspace);
   const std::string name = declaration.name;
-  const bool existed = table.get(name) != nullptr;
+  const UserFunc* previous = table.get(name);
+  const bool existed = previous != nullptr;
+  // Calls compiled after a funcdec expect the output type it declared.
+  const int declaredType = previous && !previous->hasBody() ? previous->outputType() : -1;
   UserFunc* function = table.declareFunction(true, std::move(declaration));
   try {
     function->beginCompilation();
@@ -146,6 +150,9 @@ void defineFunction(session::Workspace& workspace, FunctionDeclaration declarati
     std::unique_ptr<Statement> body = compileBody();
     if (!body) throw SyntaxError("empty function");
     function->finish(std::move(body));
+    if (declaredType >= 0 && function->outputType() != declaredType) {
+      throw SyntaxError("does not match existing declaration");
+    }
   } catch (...) {
     workspace.leaveFunctionScope();
     table.setCompiling(nullptr);
@@ -188,6 +195,7 @@ std::unique_ptr<Statement> StatementCompiler::compileOneLineFunction(TokenList& 
   }
   std::string text = op.text;
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
+  text.erase(0, std::min(text.size(), text.find_first_not_of(" \t")));
   if (text.empty()) throw SyntaxError("function def requires a right hand side");
   checkDefinitionPlace(workspace_, depth_, declaration.name);
   TokenList body;
@@ -259,7 +267,7 @@ std::unique_ptr<Statement> StatementCompiler::compileFunctionKeyword(TokenList& 
   }
   if (at != end) throw SyntaxError("invalid function declaration");
   if (!definition) {
-    if (depth_ > 0) throw SyntaxError("nested function definition");
+    checkDefinitionPlace(workspace_, depth_, declaration.name);
     tableOf(workspace_).declareFunction(false, std::move(declaration));
     return nullptr;
   }

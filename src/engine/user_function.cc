@@ -225,7 +225,8 @@ void UserFunc::copyBackReferences(std::span<Value* const> references) {
 
 void UserFunc::call(std::span<const Value* const> arguments, std::span<Value* const> references,
                     std::span<Value* const> extraTargets, Value& result) {
-  if (!body_) session::checkFailed(name(), "could not infer a return value for function " + name());
+  // Only a funcdec run by `eval` can leave a body uncompiled when a call runs.
+  if (!body_) session::checkFailed(name(), "declared function has no body");
   if (depth_ < 0) session::checkFailed(name(), "negative recursion depth: something is wrong");
   if (depth_ >= kMaxRecursionDepth) session::checkFailed(name(), "max recursion depth exceeded");
   ActivationCount count(name());
@@ -320,17 +321,21 @@ UserFunc* FunctionTable::get(const std::string& name) const {
 
 bool FunctionTable::findFunction(const std::string& name) {
   UserFunc* f = get(name);
-  if (!f && resourceLookup_ && loader_ && !loadingResource_) {
+  if (!f && loader_ && !loading_.count(name)) {
     // A resource file may define the name; its compilation must not disturb the
-    // bookkeeping of the function being compiled now.
+    // bookkeeping of the function being compiled now. A file that names itself without
+    // defining it is not read again.
     UserFunc* outer = compiling_;
     compiling_ = nullptr;
+    loading_.insert(name);
     try {
       loader_(name);
     } catch (...) {
+      loading_.erase(name);
       compiling_ = outer;
       throw;
     }
+    loading_.erase(name);
     compiling_ = outer;
     f = get(name);
   }
@@ -359,41 +364,61 @@ UserFunc* FunctionTable::declareFunction(bool definition, FunctionDeclaration de
   if (!existing) {
     auto made = std::make_unique<UserFunc>(std::move(declaration));
     UserFunc* f = made.get();
-    if (loadingResource_) f->addFlags(kResourceFunction);
+    if (loadingResource()) f->addFlags(kResourceFunction);
     table_[name] = std::move(made);
     return f;
   }
-  if (loadingResource_ && !(existing->flags() & kResourceFunction)) {
+  if (loadingResource() && !(existing->flags() & kResourceFunction)) {
     throw SyntaxError("name clash with resource function " + name);
-  }
-  if (!existing->declaration().matches(declaration)) {
-    if (loadingResource_) throw SyntaxError("zirbin resource defs do not match");
-    if (definition) throw SyntaxError("does not match existing declaration");
-    if (console_) console_("does not match existing declaration");
   }
   if (existing->depth() != 0) {
     // Replacing the body of a running function would free the statement being run.
     session::checkFailed(name, "can't redefine a function while it runs");
   }
+  if (!existing->declaration().matches(declaration)) {
+    if (loadingResource()) throw SyntaxError("zirbin resource defs do not match");
+    if (definition) throw SyntaxError("does not match existing declaration");
+    if (console_) console_("does not match existing declaration");
+    removeFunction(name);
+    auto made = std::make_unique<UserFunc>(std::move(declaration));
+    UserFunc* f = made.get();
+    table_[name] = std::move(made);
+    return f;
+  }
   existing->setDeclaration(std::move(declaration));
   return existing;
+}
+
+std::vector<std::string> FunctionTable::pendingFunctions() const {
+  std::vector<std::string> names;
+  for (const auto& [name, f] : table_) {
+    if (!f->hasBody()) names.push_back(name);
+  }
+  return names;
+}
+
+void FunctionTable::removePendingFunctions() {
+  for (const std::string& name : pendingFunctions()) removeFunction(name);
+}
+
+FunctionTable::Table::iterator FunctionTable::retire(Table::iterator it) {
+  if (found_ == it->second.get()) found_ = nullptr;
+  retired_.push_back(std::move(it->second));
+  return table_.erase(it);
 }
 
 bool FunctionTable::removeFunction(const std::string& name) {
   auto it = table_.find(name);
   if (it == table_.end()) return false;
   if (it->second->depth() != 0) return false;
-  if (found_ == it->second.get()) found_ = nullptr;
-  table_.erase(it);
+  retire(it);
   removeDependentFunctions();
   return true;
 }
 
 void FunctionTable::discard(const std::string& name) {
   auto it = table_.find(name);
-  if (it == table_.end()) return;
-  if (found_ == it->second.get()) found_ = nullptr;
-  table_.erase(it);
+  if (it != table_.end()) retire(it);
 }
 
 void FunctionTable::removeDependentFunctions() {
@@ -404,16 +429,14 @@ void FunctionTable::removeDependentFunctions() {
       continue;
     }
     if (console_) console_(it->first + " removed");
-    if (found_ == it->second.get()) found_ = nullptr;
-    it = table_.erase(it);
+    it = retire(it);
     ++removed;
   }
   if (removed > 0 && console_) console_(std::to_string(removed) + " functions removed");
 }
 
 void FunctionTable::removeAll() {
-  found_ = nullptr;
-  table_.clear();
+  for (auto it = table_.begin(); it != table_.end();) it = retire(it);
 }
 
 bool FunctionTable::refersTo(const values::Value* value) {

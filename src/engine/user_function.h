@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <span>
 #include <string>
@@ -144,7 +145,8 @@ class UserFunc : public session::FunctionScopeOwner {
 };
 
 // Loads the resource file of a name (the program directory's resource/ folder): compiles
-// its definitions. Installed by the session; returns true iff a file was read.
+// its definitions, also while another function's body is being compiled. Installed by the
+// session; returns true iff a file was read.
 using ResourceLoader = std::function<bool(const std::string& name)>;
 
 class FunctionTable : public session::FunctionTableHook {
@@ -169,35 +171,50 @@ class FunctionTable : public session::FunctionTableHook {
 
   // Declares a function (`definition`: a body follows; else a funcdec). Throws
   // "user function names may not end with underline", "does not match existing
-  // declaration" (definition only; a funcdec prints it and replaces the declaration),
-  // and for resource definitions "name clash with resource function " + name and
-  // "zirbin resource defs do not match".
+  // declaration" (definition only), and for resource definitions "name clash with
+  // resource function " + name and "zirbin resource defs do not match". A funcdec that
+  // does not match prints "does not match existing declaration" and replaces the old
+  // function (and so its dependants) by a new one without a body, since calls compiled
+  // for the old declaration cannot call the new one.
   UserFunc* declareFunction(bool definition, FunctionDeclaration declaration);
+  // The functions declared with funcdec whose bodies have not been compiled yet, in name
+  // order.
+  std::vector<std::string> pendingFunctions() const;
+  // Removes every pending function, with its dependants (after a failed command).
+  void removePendingFunctions();
 
   // The function whose body is being compiled (null at global scope).
   UserFunc* compiling() const { return compiling_; }
   void setCompiling(UserFunc* function) { compiling_ = function; }
-  // While set, declared functions get the resource bit and are checked as such.
-  void setLoadingResource(bool on) { loadingResource_ = on; }
-  bool loadingResource() const { return loadingResource_; }
+  // True while a resource file is being read: declared functions get the resource bit
+  // and are checked as such.
+  bool loadingResource() const { return !loading_.empty(); }
 
   // Destroys the function `name` alone (a definition that failed to compile).
   void discard(const std::string& name);
   // Destroys every function without the self-contained bit, announcing each.
   void removeDependentFunctions();
+  // Functions leave the table at once when removed, but are destroyed only here: the
+  // statements of the command that removed them may still call them. The command cycle
+  // calls this once no compiled statement of the command is alive.
+  void releaseRetired() { retired_.clear(); }
   // The listing text for mode 'r' (resource functions) or any other mode (the others).
   std::string listFunctions(char mode) const;
   // Every function in name order.
   const std::map<std::string, std::unique_ptr<UserFunc>>& functions() const { return table_; }
 
  private:
+  using Table = std::map<std::string, std::unique_ptr<UserFunc>>;
+  // Moves the function at `it` out of the table into the retired ones; returns the next.
+  Table::iterator retire(Table::iterator it);
+
   session::ConsoleLine console_;
   ResourceLoader loader_;
-  std::map<std::string, std::unique_ptr<UserFunc>> table_;
+  Table table_;
   UserFunc* found_ = nullptr;
   UserFunc* compiling_ = nullptr;
-  bool resourceLookup_ = true;
-  bool loadingResource_ = false;
+  std::set<std::string> loading_;  // names whose resource files are being read
+  std::vector<std::unique_ptr<UserFunc>> retired_;  // removed, destroyed by releaseRetired
 };
 
 // The description of a function for the listings and the help lookup.

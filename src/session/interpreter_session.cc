@@ -103,26 +103,46 @@ void InterpreterSession::saveState() {
 
 InterpreterSession* InterpreterSession::running() { return runningSession; }
 
-bool InterpreterSession::loadResource(const std::string& name) {
-  // Resource definitions are compiled at the top level only: a lookup made while a body is
-  // being compiled cannot leave the function's scope to compile another definition.
-  if (workspace_.inFunctionScope() || name.empty() || name[0] == '$') return false;
-  const std::string path = files::programDirectory() + "/resource/" + name + ".zrb";
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return false;
+void InterpreterSession::compileDefinitions(const std::string& path) {
   compiler::InputSource source = compiler::InputSource::fromFile(path);
   compiler::StatementCompiler nested(workspace_, source, output_);
-  functions_->setLoadingResource(true);
+  // A name met while a body compiles: the file's definitions compile at global scope, and
+  // the body's scope is put back afterwards.
+  Workspace::SuspendedScope scope = workspace_.suspendFunctionScope();
   try {
     // Only the definitions matter; any other statement of the file is compiled and dropped.
     while (nested.compileStatement(false)) {
     }
   } catch (...) {
-    functions_->setLoadingResource(false);
+    workspace_.resumeFunctionScope(std::move(scope));
     throw;
   }
-  functions_->setLoadingResource(false);
+  workspace_.resumeFunctionScope(std::move(scope));
+}
+
+bool InterpreterSession::loadResource(const std::string& name) {
+  if (name.empty() || name[0] == '$') return false;
+  const std::string path = files::programDirectory() + "/resource/" + name + ".zrb";
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  compileDefinitions(path);
   return true;
+}
+
+void InterpreterSession::compilePendingBodies() {
+  for (const std::string& name : functions_->pendingFunctions()) {
+    const engine::UserFunc* f = functions_->get(name);
+    if (!f || f->hasBody()) continue;  // defined by a file read for an earlier name
+    const std::string path = findScript(name);
+    if (!path.empty()) compileDefinitions(path);
+    f = functions_->get(name);
+    if (f && f->hasBody()) continue;
+    if (path.empty()) {
+      throw SyntaxError("no body for declared function " + name + ": " + name +
+                        ".zrb not found");
+    }
+    throw SyntaxError("no body for declared function " + name + " in " + path);
+  }
 }
 
 std::string InterpreterSession::findScript(const std::string& name) const {
@@ -152,18 +172,24 @@ bool InterpreterSession::runCommand() {
   std::unique_ptr<engine::Statement> statement;
   try {
     statement = compileCommand_();
+    compilePendingBodies();
     breakpointsActive = true;
     keepRunning = true;
     if (statement) statement->exe();
     statement.reset();
-    workspace_.releaseRetired();  // no compiled statement can read them any more
+    // No compiled statement can read them any more.
+    workspace_.releaseRetired();
+    functions_->releaseRetired();
     return true;
   } catch (...) {
     // Stage one, for every kind of failure: nothing of the command survives, and the rest
     // of a pasted block and of every `use` file is dropped.
     std::exception_ptr failure = std::current_exception();
     statement.reset();
+    // A declaration left without a body would fail every later command.
+    functions_->removePendingFunctions();
     workspace_.releaseRetired();
+    functions_->releaseRetired();
     input_.abandonInput();
     report(failure);
     ++errorCount_;

@@ -57,7 +57,8 @@ class InterpreterSession {
   void loadInput(const std::string& text, char mode);
 
   // Compiles everything the input yields into one statement (the whole of a pasted block
-  // or `use` file compiles before any of it runs), sets keepRunning and breakpointsActive,
+  // or `use` file compiles before any of it runs), compiles the bodies of functions
+  // declared ahead with funcdec, sets keepRunning and breakpointsActive,
   // executes the statement and destroys it. Any failure abandons all input and is reported
   // in red. Returns true iff no error was reported.
   bool runCommand();
@@ -96,6 +97,13 @@ class InterpreterSession {
   // Compiles the resource file of `name` from the program directory's resource folder.
   // Returns true iff there was one.
   bool loadResource(const std::string& name);
+  // Compiles the function definitions of the file at `path` (other statements are
+  // dropped), also while a function body is being compiled.
+  void compileDefinitions(const std::string& path);
+  // Compiles the bodies of the functions declared with funcdec and not yet defined, each
+  // from its file name + ".zrb" found on the path list. A body that cannot be found is a
+  // SyntaxError (and the failed command's clean-up removes the declaration).
+  void compilePendingBodies();
   void restoreState();
   void saveState();
 

@@ -118,7 +118,12 @@ SymbolKind Workspace::classify(const std::string& name) {
     lookup_.constant = c->second;
     return lookup_.kind = SymbolKind::kConstant;
   }
-  if (functions_ && functions_->findFunction(name)) return lookup_.kind = SymbolKind::kFunction;
+  if (functions_) {
+    const bool found = functions_->findFunction(name);
+    // Loading a resource file classifies other names on the way.
+    lookup_ = Lookup{};
+    if (found) return lookup_.kind = SymbolKind::kFunction;
+  }
   if (builtins_ && builtins_(name)) {
     lookup_.builtin = true;
     return lookup_.kind = SymbolKind::kFunction;
@@ -257,6 +262,37 @@ void Workspace::leaveFunctionScope() {
   scopeOwner_ = nullptr;
   functionName_.clear();
   depth_ = 0;
+}
+
+Workspace::SuspendedScope Workspace::suspendFunctionScope() {
+  SuspendedScope scope{depth_,          std::move(functionConstants_), std::move(functionVariables_),
+                       std::move(declaredGlobals_), scopeOwner_, std::move(functionName_)};
+  leaveFunctionScope();
+  return scope;
+}
+
+Workspace::SuspendedScope Workspace::bindInlineParameter(const std::string& name,
+                                                         Value* parameter) {
+  SuspendedScope scope{depth_,           functionConstants_, functionVariables_,
+                       declaredGlobals_, scopeOwner_,        functionName_};
+  if (depth_ == 0) {
+    // No owner: the expression declares nothing, and the parameter belongs to the caller.
+    scopeOwner_ = nullptr;
+    depth_ = 1;
+  }
+  functionConstants_.erase(name);
+  declaredGlobals_.erase(name);
+  functionVariables_[name] = parameter;
+  return scope;
+}
+
+void Workspace::resumeFunctionScope(SuspendedScope scope) {
+  depth_ = scope.depth;
+  functionConstants_ = std::move(scope.constants);
+  functionVariables_ = std::move(scope.variables);
+  declaredGlobals_ = std::move(scope.declaredGlobals);
+  scopeOwner_ = scope.owner;
+  functionName_ = std::move(scope.name);
 }
 
 Value* Workspace::findGlobal(const std::string& name) const {

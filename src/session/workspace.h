@@ -165,6 +165,25 @@ class Workspace {
   // The name of the function whose body is being compiled (empty at global scope).
   const std::string& functionName() const { return functionName_; }
 
+  // A function scope set aside. Only resumeFunctionScope reads it.
+  struct SuspendedScope {
+    int depth = 0;
+    std::map<std::string, double> constants;
+    std::map<std::string, values::Value*> variables;
+    std::map<std::string, int> declaredGlobals;
+    FunctionScopeOwner* owner = nullptr;
+    std::string name;
+  };
+  // Sets the scope of the body being compiled aside and returns to global scope, so that
+  // a resource function met in the body can be compiled as a definition of its own.
+  SuspendedScope suspendFunctionScope();
+  // While an inline function's expression compiles, `name` means `parameter` (not owned),
+  // hiding any variable, constant or global declaration of that name; the variables of an
+  // enclosing function body stay visible. The scope is in function mode throughout.
+  SuspendedScope bindInlineParameter(const std::string& name, values::Value* parameter);
+  // Puts back the scope that suspendFunctionScope or bindInlineParameter set aside.
+  void resumeFunctionScope(SuspendedScope scope);
+
   // Read access for the session file, the listing built-ins and tests.
   const std::map<std::string, std::unique_ptr<values::Value>>& globalVariables() const {
     return globals_;

@@ -32,7 +32,7 @@ TEST(FunctionTable, NameEndingInUnderlineIsRefused) {
   }
 }
 
-TEST(FunctionTable, DefinitionThatDoesNotMatchIsRefusedAndFuncdecReplaces) {
+TEST(FunctionTable, DefinitionThatDoesNotMatchIsRefusedAndFuncdecReplacesTheFunction) {
   std::vector<std::string> lines;
   FunctionTable table([&](const std::string& s) { lines.push_back(s); });
   UserFunc* f = table.declareFunction(true, declaration("f", 1));
@@ -43,8 +43,15 @@ TEST(FunctionTable, DefinitionThatDoesNotMatchIsRefusedAndFuncdecReplaces) {
   } catch (const session::SyntaxError& e) {
     EXPECT_EQ(e.text, "does not match existing declaration");
   }
-  EXPECT_EQ(table.declareFunction(false, declaration("f", 2)), f);
-  EXPECT_EQ(f->parameterCount(), 2);
+  // Calls compiled for the old declaration keep the old function until the command ends.
+  UserFunc* g = table.declareFunction(false, declaration("f", 2));
+  EXPECT_NE(g, f);
+  EXPECT_EQ(table.get("f"), g);
+  EXPECT_EQ(g->parameterCount(), 2);
+  EXPECT_FALSE(g->hasBody());
+  EXPECT_EQ(table.pendingFunctions(), std::vector<std::string>{"f"});
+  EXPECT_EQ(f->parameterCount(), 1);
+  table.releaseRetired();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0], "does not match existing declaration");
 }
@@ -82,9 +89,12 @@ TEST(FunctionTable, ClearingRemovesEveryFunctionThatCallsAnother) {
 TEST(FunctionTable, ResourceListingNamesResourceFunctionsOnly) {
   FunctionTable table({});
   EXPECT_EQ(table.listFunctions('r'), "");
-  table.setLoadingResource(true);
-  table.declareFunction(true, declaration("sind", 1));
-  table.setLoadingResource(false);
+  table.setResourceLoader([&](const std::string& name) {
+    table.declareFunction(true, declaration(name, 1));
+    return true;
+  });
+  EXPECT_TRUE(table.findFunction("sind"));
+  table.setResourceLoader({});
   table.declareFunction(true, declaration("mine", 1));
   EXPECT_EQ(table.listFunctions('r'), "Resources:\nsind  ");
 }

@@ -1,0 +1,158 @@
+// Functions declared ahead with funcdec: their bodies compiled from their files before a
+// command runs, the clean-up of declarations left without a body, and functions removed
+// while a command that still calls them is open.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "engine/user_function.h"
+#include "session/host.h"
+#include "session/interpreter_session.h"
+#include "values/value.h"
+
+namespace zirbin::session {
+namespace {
+
+// Console lines as plain text.
+class LineOutput : public ConsoleOutput {
+ public:
+  void print(const std::string& text, bool newLineFirst, int mode) override {
+    if (newLineFirst && !current_.empty()) newLine();
+    current_ += text;
+    if (mode == kPrintLines) newLine();
+  }
+  void newLine() override {
+    lines.push_back(current_);
+    current_.clear();
+  }
+  std::vector<std::string> lines;
+
+ private:
+  std::string current_;
+};
+
+class DeclaredFunctions : public ::testing::Test {
+ protected:
+  DeclaredFunctions() : session_(host_, output_, true) {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("zirbin_funcdec_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+    session_.pathList().setDirectory(dir_.string());
+  }
+  ~DeclaredFunctions() override {
+    std::error_code error;
+    std::filesystem::remove_all(dir_, error);
+  }
+
+  void write(const std::string& file, const std::string& text) {
+    std::ofstream(dir_ / file) << text;
+  }
+  // Runs a typed line and returns the console lines it wrote.
+  std::vector<std::string> typed(const std::string& line) {
+    output_.lines.clear();
+    session_.submitInput(line, kTypedMode);
+    return output_.lines;
+  }
+  double global(const std::string& name) {
+    const values::Value* v = session_.workspace().findGlobal(name);
+    return v && v->size == 1 ? v->getDouble() : -1;
+  }
+  // Runs a pasted block and returns the console lines it wrote.
+  std::vector<std::string> pasted(const std::string& text) {
+    output_.lines.clear();
+    session_.submitInput(text, 'p');
+    return output_.lines;
+  }
+
+  HeadlessHost host_;
+  LineOutput output_;
+  InterpreterSession session_;
+  std::filesystem::path dir_;
+};
+
+using Lines = std::vector<std::string>;
+
+TEST_F(DeclaredFunctions, BodyIsCompiledFromItsFileBeforeTheCommandRuns) {
+  write("tripled.zrb", "function y = tripled(x)\n  y = 3*x\nend\n");
+  EXPECT_EQ(pasted("funcdec y = tripled(x)\rr = tripled(2) + 1"), Lines{});
+  EXPECT_EQ(global("r"), 7);
+  EXPECT_TRUE(session_.functions().get("tripled")->hasBody());
+  typed("r = tripled(5)");
+  EXPECT_EQ(global("r"), 15);
+}
+
+TEST_F(DeclaredFunctions, DefinitionLaterInTheSameCommandGivesTheBody) {
+  EXPECT_EQ(pasted("funcdec y = twice(x)\r"
+                   "function r = usesTwice(x)\r  r = twice(x) + 1\rend\r"
+                   "function y = twice(x)\r  y = 2*x\rend\r"
+                   "r = usesTwice(4)"),
+            Lines{});
+  EXPECT_EQ(global("r"), 9);
+}
+
+TEST_F(DeclaredFunctions, MissingFileIsAnErrorAndTheDeclarationGoes) {
+  EXPECT_EQ(typed("funcdec y = nowhere(x)"),
+            (Lines{"funcdec y = nowhere(x)",
+                   "{r no body for declared function nowhere: nowhere.zrb not found}"}));
+  EXPECT_EQ(session_.functions().get("nowhere"), nullptr);
+  EXPECT_EQ(typed("r = 1 + 1;"), Lines{});
+}
+
+TEST_F(DeclaredFunctions, FileWithoutTheDefinitionIsAnError) {
+  write("empty.zrb", "x = 1\n");
+  const Lines lines = typed("funcdec empty(x)");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1].rfind("{r no body for declared function empty in ", 0), 0u);
+  EXPECT_EQ(session_.functions().get("empty"), nullptr);
+}
+
+TEST_F(DeclaredFunctions, FailedCommandRemovesDeclarationsAndTheirCallers) {
+  const Lines lines = pasted("funcdec y = later(x)\r"
+                             "function r = early(x)\r  r = later(x)\rend\r"
+                             "x = = 2\r");
+  EXPECT_EQ(lines.front(), "early removed");
+  EXPECT_EQ(session_.functions().get("later"), nullptr);
+  EXPECT_EQ(session_.functions().get("early"), nullptr);
+  EXPECT_EQ(typed("r = 2 + 2;"), Lines{});
+}
+
+TEST_F(DeclaredFunctions, FuncdecThatDoesNotMatchReplacesTheFunction) {
+  write("pair.zrb", "function y = pair(a, b)\n  y = a - b\nend\n");
+  typed("pair(x) := x + 1");
+  EXPECT_EQ(typed("funcdec y = pair(a, b)"), Lines{"does not match existing declaration"});
+  typed("r = pair(5, 2)");
+  EXPECT_EQ(global("r"), 3);
+}
+
+TEST_F(DeclaredFunctions, DefinitionOfAnotherOutputTypeDoesNotMatch) {
+  const Lines lines = pasted("funcdec y = named(x)\r"
+                             "function y = named(x)\r  y = list(1, 2)\rend\r");
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "{r does not match existing declaration}");
+  EXPECT_EQ(session_.functions().get("named"), nullptr);
+}
+
+TEST_F(DeclaredFunctions, FuncdecRefusesAVariableName) {
+  typed("v = 1");
+  EXPECT_EQ(typed("funcdec v(t)").back(),
+            "{r name clash with existing symbol. (Clear the symbol or use another name)}");
+}
+
+// Clearing a function while a statement compiled earlier in the same command still calls
+// it used to free the function under that statement.
+TEST_F(DeclaredFunctions, FunctionClearedInTheCommandThatCallsItStaysUntilTheCommandEnds) {
+  typed("f(x) := x + 1");
+  EXPECT_EQ(typed("r = f(2); clear f"), Lines{});
+  EXPECT_EQ(global("r"), 3);
+  EXPECT_EQ(session_.functions().get("f"), nullptr);
+  typed("f(x) := x + 1");
+  EXPECT_EQ(typed("r = f(2); clear f; f(x) := 10*x"), Lines{});
+  EXPECT_EQ(global("r"), 3);
+  typed("r = f(2)");
+  EXPECT_EQ(global("r"), 20);
+}
+
+}  // namespace
+}  // namespace zirbin::session
