@@ -168,6 +168,19 @@ void growByOne(DoubleValue& t, int dimension) {
     if (t.nrow == 0) t.nrow = 1;
     return;
   }
+  if (dimension == values::kColumnMode && t.kind() == values::JMAT_3D) {
+    // Every page takes a zero column.
+    const int rows = t.nrow, columns = t.ncol3D(), pages = t.pages();
+    const int64_t oldPage = int64_t{rows} * columns, newPage = oldPage + rows;
+    DoubleValue grown;
+    grown.setLayout(values::checkedCount(newPage * pages, sizeof(double)), rows, t.flags);
+    for (int p = 0; p < pages; ++p) {
+      std::memcpy(grown.data + p * newPage, t.data + p * oldPage, sizeof(double) * oldPage);
+      std::fill(grown.data + p * newPage + oldPage, grown.data + (p + 1) * newPage, 0.0);
+    }
+    t = std::move(grown);
+    return;
+  }
   if (dimension == values::kColumnMode) {
     const int rows = t.nrow;
     const int old = t.size;
@@ -250,6 +263,18 @@ void erasePages(Value& t, const IndexList& list) {
   t.eraseItems(values::kElementMode, elements.data(), static_cast<int>(elements.size()));
   t.nrow = rows;
   t.flags = left == 1 ? values::JMAT_PLAIN : values::JMAT_3D | (left << values::kPageShift);
+}
+
+// Removes the listed columns from every page of a 3-D value.
+void eraseColumnsOfPages(Value& t, const IndexList& list) {
+  const int columns = t.ncol3D(), pages = t.pages();
+  std::vector<int> all;
+  for (int p = 0; p < pages; ++p) {
+    for (int i = 0; i < list.count(); ++i) all.push_back(p * columns + list[i]);
+  }
+  const int flags = t.flags;
+  t.eraseItems(values::kColumnMode, all.data(), static_cast<int>(all.size()));
+  t.flags = t.size == 0 ? values::JMAT_PLAIN : flags;
 }
 
 }  // namespace
@@ -521,7 +546,13 @@ void ErasureStm::exe() {
     erasePages(*target_, list);
     return;
   }
+  if (dimension == values::kColumnMode && target_->kind() == values::JMAT_3D) {
+    eraseColumnsOfPages(*target_, list);
+    return;
+  }
   target_->eraseItems(dimension, list.data(), list.count());
+  // Rows go from every page of a 3-D value; with none left it is a plain empty value.
+  if (target_->size == 0 && target_->kind() == values::JMAT_3D) target_->flags = values::JMAT_PLAIN;
 }
 
 }  // namespace zirbin::engine
