@@ -145,3 +145,71 @@ TEST(ErasureStm, ErasesPositionsAndEmpties) {
 
 }  // namespace
 }  // namespace zirbin::engine
+
+namespace zirbin::engine {
+namespace {
+
+using namespace testing;
+using values::DoubleValue;
+
+std::string pageError(Statement& s) {
+  try {
+    s.exe();
+  } catch (const session::RuntimeError& e) {
+    return e.text;
+  }
+  return "";
+}
+
+EvaluatablePtr all() { return std::make_unique<OpenSequenceElement>(); }
+
+TEST(Indexed3DAssignStm, PageBeyondTheLastMakesAMatrixThreeDimensional) {
+  auto m = doubles({1, 2, 3, 4}, 2);  // 2x2
+  Indexed3DAssignStm s(literal(doubles({5, 6, 7, 8}, 2)), 0, m.get(), all(), all(),
+                       literal(ints({2})), '=');
+  s.exe();
+  EXPECT_EQ(m->kind(), values::JMAT_3D);
+  EXPECT_EQ(m->pages(), 2);
+  EXPECT_EQ(m->nrow, 2);
+  EXPECT_EQ(elements(*m), (std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8}));
+  Indexed3DAssignStm plus(literal(10.0), 0, m.get(), literal(ints({1})), literal(ints({2})),
+                          literal(ints({1, 2})), 'P');
+  plus.exe();
+  EXPECT_EQ(elements(*m), (std::vector<double>{1, 2, 13, 4, 5, 6, 17, 8}));
+}
+
+TEST(Indexed3DAssignStm, FailedChecksLeaveTheTargetAsItWas) {
+  auto m = doubles({1, 2, 3, 4}, 2);
+  Indexed3DAssignStm tooFar(literal(1.0), 0, m.get(), all(), all(), literal(ints({3})), '=');
+  EXPECT_EQ(pageError(tooFar), "in lhs: lhs index out of bounds");
+  Indexed3DAssignStm badSize(literal(doubles({1, 2, 3})), 0, m.get(), all(), all(),
+                             literal(ints({2})), '=');
+  EXPECT_EQ(pageError(badSize), "in assignment: non-matching sizes");
+  EXPECT_EQ(m->kind(), values::JMAT_PLAIN);
+  EXPECT_EQ(elements(*m), (std::vector<double>{1, 2, 3, 4}));
+}
+
+TEST(Indexed3DAssignStm, RightSideThatIsTheTargetIsReadBeforeGrowing) {
+  auto m = doubles({1, 2}, 2);  // 2x1
+  Indexed3DAssignStm s(std::make_unique<VariableNode>(m.get()), 0, m.get(), all(), all(),
+                       literal(ints({2})), '=');
+  s.exe();
+  EXPECT_EQ(m->pages(), 2);
+  EXPECT_EQ(elements(*m), (std::vector<double>{1, 2, 1, 2}));
+}
+
+TEST(ErasureStm, PagesOfA3DValue) {
+  auto m = doubles({1, 2, 3, 4, 5, 6}, 2);  // 2x1x3
+  m->flags = values::JMAT_3D | (3 << values::kPageShift);
+  ErasureStm one(literal(ints({2})), 0, kChooseDimension, m.get());
+  one.exe();
+  EXPECT_EQ(m->pages(), 2);
+  EXPECT_EQ(elements(*m), (std::vector<double>{1, 2, 5, 6}));
+  ErasureStm another(literal(ints({1})), 0, kChooseDimension, m.get());
+  another.exe();
+  EXPECT_EQ(m->kind(), values::JMAT_PLAIN);
+  EXPECT_EQ(elements(*m), (std::vector<double>{5, 6}));
+}
+
+}  // namespace
+}  // namespace zirbin::engine

@@ -142,3 +142,74 @@ TEST(ListItemElement, BoundsAndTypes) {
 
 }  // namespace
 }  // namespace zirbin::engine
+
+namespace zirbin::engine {
+namespace {
+
+using namespace testing;
+
+std::string tripleError(Evaluatable& node, Value& ws) {
+  try {
+    node.pValue(ws);
+  } catch (const session::RuntimeError& e) {
+    return e.text;
+  }
+  return "";
+}
+
+EvaluatablePtr idx(std::initializer_list<int> xs) { return literal(ints(xs)); }
+
+// A 2x2x2 array: page 1 holds 1..4, page 2 holds 5..8 (column by column).
+std::unique_ptr<values::DoubleValue> cube() {
+  auto v = doubles({1, 2, 3, 4, 5, 6, 7, 8}, 2);
+  v->flags = values::JMAT_3D | (2 << values::kPageShift);
+  return v;
+}
+
+TEST(IndexedElementTriple, RowsColumnsAndPages) {
+  auto v = cube();
+  values::DoubleValue ws;
+  IndexedElementTriple one(idx({2}), idx({1}), idx({2}), v.get());
+  EXPECT_EQ(elements(*one.pValue(ws)), (std::vector<double>{6}));
+  EXPECT_EQ(ws.kind(), values::JMAT_PLAIN);
+  IndexedElementTriple across(idx({1}), idx({2}), idx({1, 2}), v.get());
+  const Value* r = across.pValue(ws);
+  EXPECT_EQ(elements(*r), (std::vector<double>{3, 7}));
+  EXPECT_EQ(r->pages(), 2);
+  IndexedElementTriple page(std::make_unique<OpenSequenceElement>(),
+                            std::make_unique<OpenSequenceElement>(), idx({2}), v.get());
+  EXPECT_EQ(elements(*page.pValue(ws)), (std::vector<double>{5, 6, 7, 8}));
+  EXPECT_EQ(ws.nrow, 2);
+  EXPECT_EQ(ws.kind(), values::JMAT_PLAIN);
+}
+
+TEST(IndexedElementTriple, BoundsAndMasksPerIndex) {
+  auto v = cube();
+  values::DoubleValue ws;
+  IndexedElementTriple row(idx({3}), idx({1}), idx({1}), v.get());
+  EXPECT_EQ(tripleError(row, ws), "row index out of bounds");
+  IndexedElementTriple column(idx({1}), idx({0}), idx({1}), v.get());
+  EXPECT_EQ(tripleError(column, ws), "column index out of bounds");
+  IndexedElementTriple page(idx({1}), idx({1}), idx({3}), v.get());
+  EXPECT_EQ(tripleError(page, ws), "page index out of bounds");
+  IndexedElementTriple mask(idx({1}), idx({1}), literal(ints({1, 0, 1}, 1, values::JMAT_BOOL)),
+                            v.get());
+  EXPECT_EQ(tripleError(mask, ws), "boolean mask has wrong size for pages");
+  IndexedElementTriple none(idx({1}), idx({1}), literal(ints({0, 0}, 1, values::JMAT_BOOL)),
+                            v.get());
+  EXPECT_EQ(none.pValue(ws)->size, 0);
+}
+
+TEST(IndexedElementTriple, AMatrixIsOnePageAndKeepsItsKind) {
+  auto m = doubles({65, 66}, 1);
+  m->flags = values::JMAT_CHAR;
+  values::DoubleValue ws;
+  IndexedElementTriple second(idx({1}), idx({2}), idx({1}), m.get());
+  EXPECT_EQ(elements(*second.pValue(ws)), (std::vector<double>{66}));
+  EXPECT_EQ(ws.kind(), values::JMAT_CHAR);
+  IndexedElementTriple intoItself(idx({1}), idx({2}), idx({1}), m.get());
+  EXPECT_EQ(elements(*intoItself.pValue(*m)), (std::vector<double>{66}));
+}
+
+}  // namespace
+}  // namespace zirbin::engine
