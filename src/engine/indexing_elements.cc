@@ -45,14 +45,23 @@ const Value* selectPages(const Value& value, const std::vector<int>& pages, Valu
     value.getSlice(pages[0], workspace, values::kPageMode);
     return &workspace;
   }
+  // Built apart when the destination is the value itself or of another class (which then
+  // receives the result by widening).
+  std::unique_ptr<Value> apart;
+  Value* out = &workspace;
+  if (out == &value || workspace.valueType() != value.valueType()) {
+    apart = values::newValue(value.valueType());
+    out = apart.get();
+  }
   const int pageSize = value.nrow * value.ncol3D();
   const int bytes = pageSize * value.elementSize();
-  workspace.setLayout(values::checkedCount(int64_t{count} * pageSize, value.elementSize()),
-                      value.nrow, values::JMAT_3D | (count << values::kPageShift));
+  out->setLayout(values::checkedCount(int64_t{count} * pageSize, value.elementSize()),
+                 value.nrow, values::JMAT_3D | (count << values::kPageShift));
   for (int i = 0; i < count; ++i) {
-    std::memcpy(workspace.elementPtr(i * pageSize), value.elementPtr((pages[i] - 1) * pageSize),
+    std::memcpy(out->elementPtr(i * pageSize), value.elementPtr((pages[i] - 1) * pageSize),
                 bytes);
   }
+  if (apart) workspace.assign(*apart);
   return &workspace;
 }
 
@@ -125,6 +134,7 @@ const Value* IndexedElementSingle::pValue(Value& workspace) {
   if (a_->nodeKind() == kOpenSequenceNode) {
     std::vector<int> all(extent);
     for (int i = 0; i < extent; ++i) all[i] = i + 1;
+    if (mode == values::kPageMode) return selectPages(*value_, all, workspace);
     value_->selectItems(all.data(), extent, workspace, mode);
     return &workspace;
   }
@@ -145,6 +155,7 @@ const Value* IndexedElementSingle::pValue(Value& workspace) {
   }
   const auto [lo, hi] = std::minmax_element(positions.begin(), positions.end());
   check(*lo >= 1 && *hi <= extent, "", kOutOfBounds);
+  if (mode == values::kPageMode) return selectPages(*value_, positions, workspace);
   value_->selectItems(positions.data(), static_cast<int>(positions.size()), workspace, mode);
   return &workspace;
 }
