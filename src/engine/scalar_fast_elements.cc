@@ -107,6 +107,14 @@ ScalarArithmeticElement::ScalarArithmeticElement(EvaluatablePtr general,
 bool ScalarArithmeticElement::scalar(double& out) const {
   double term;
   if (!operands_[0].read(term)) return false;
+  if (codes_.size() == 1) {
+    // The common x op y, without the level bookkeeping.
+    double x;
+    if (!operands_[1].read(x)) return false;
+    const int code = codes_[0];
+    out = code == kTimes ? term * x : code == kDivide ? term / x : sumLevel(code, term, x);
+    return true;
+  }
   double sum = 0;
   bool haveSum = false;
   int pending = kPlus;  // the sum-level operator between `sum` and `term`
