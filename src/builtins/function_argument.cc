@@ -7,6 +7,7 @@
 
 #include "builtins/routine_support.h"
 #include "engine/leaf_elements.h"
+#include "engine/user_func_elements.h"
 #include "engine/user_function.h"
 #include "session/workspace.h"
 #include "session/errors.h"
@@ -134,6 +135,9 @@ class UserFunction : public NumericFunction {
 std::unique_ptr<NumericFunction> resolveReference(const engine::Evaluatable& node) {
   const auto* reference = dynamic_cast<const engine::FuncRefElement*>(&node);
   if (reference == nullptr || reference->child() == nullptr) return nullptr;
+  if (const auto* inline_ = dynamic_cast<const engine::QuickUserFuncElement*>(reference->child())) {
+    return std::make_unique<UserFunction>(*inline_->function());
+  }
   IntValue scratch;
   const std::string name = reference->child()->pValue(scratch)->toString();
   if (session::workspace != nullptr) {
@@ -147,7 +151,6 @@ std::unique_ptr<NumericFunction> resolveReference(const engine::Evaluatable& nod
   if (registry.lookup(name) == BuiltinKind::None) return nullptr;
   const FunctionInfo info = registry.lastFunction();
   if (!callableKind(info)) return nullptr;
-  // TODO: the inline '(expr; x)' form waits for its compiler support.
   return std::make_unique<BuiltinFunction>(info);
 }
 

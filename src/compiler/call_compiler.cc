@@ -1,11 +1,13 @@
 // The expression compiler's calls and variable forms: function calls with their argument
 // lists and the node of each built-in kind, function references, (expr).func, the dot
 // and backslash forms after a variable, and indexing.
+#include <algorithm>
 #include <variant>
 
 #include "builtins/registry.h"
 #include "compiler/expression_compiler.h"
 #include "compiler/expression_sequence.h"
+#include "engine/assign_statements.h"
 #include "engine/conversion_elements.h"
 #include "engine/function_elements.h"
 #include "engine/indexing_elements.h"
@@ -146,13 +148,31 @@ std::vector<EvaluatablePtr> ExpressionCompiler::callArguments(const std::string&
   return compileArguments(bracket);
 }
 
-// args -> [ '\'name {',' '\'name} ] arg {',' arg}
+// args -> [ '\'name {',' '\'name} | expr ';' name ] {',' arg}
 std::vector<EvaluatablePtr> ExpressionCompiler::compileArguments(const Token& bracket) {
   std::vector<EvaluatablePtr> arguments;
   if (bracket.children.empty()) return arguments;
-  // TODO: the inline-function form '(expr; x, ...)' waits for user functions.
-  for (const TokenList& piece : splitAtCommas(bracket.children)) {
+  const std::vector<TokenList> pieces = splitAtCommas(bracket.children);
+  for (const TokenList& piece : pieces) {
     if (piece.empty()) throw SyntaxError("stray comma or empty argument");
+    const auto semicolon = std::find_if(piece.begin(), piece.end(), [](const Token& t) {
+      return t.kind == kSeparatorToken && t.code == ';';
+    });
+    if (semicolon != piece.end()) {
+      // The inline function form: (expr; x, more arguments).
+      if (!arguments.empty()) {
+        throw SyntaxError("'(expr; ...)' syntax can only be used for the first argument");
+      }
+      const auto x = semicolon + 1;
+      if (x == piece.end() || x->kind != kNameToken) {
+        throw SyntaxError("missing x in '(func(x); x, ...)' form");
+      }
+      if (x + 1 != piece.end() || pieces.size() == 1) {
+        throw SyntaxError("missing comma in '(func(x); x, ...)' form");
+      }
+      arguments.push_back(inlineFunction(TokenList(piece.begin(), semicolon), *x));
+      continue;
+    }
     if (piece.size() == 1 && piece[0].kind == kBackslashToken) {
       if (!arguments.empty() && arguments.back()->nodeKind() != engine::kFuncRefNode) {
         throw SyntaxError("function reference(s) must be the first argument(s)");
@@ -184,6 +204,41 @@ EvaluatablePtr ExpressionCompiler::functionReference(const Token& token) {
   // The child names the function; the receiving built-in resolves it.
   return std::make_unique<engine::FuncRefElement>(
       std::make_unique<engine::StringLiteralElement>(token.text));
+}
+
+EvaluatablePtr ExpressionCompiler::inlineFunction(const TokenList& expression,
+                                                 const Token& parameter) {
+  const std::string& x = parameter.text;
+  if (workspace_.classify(x) == SymbolKind::kConstant) {
+    throw SyntaxError("don't use a constant as the parameter name here");
+  }
+  engine::FunctionDeclaration declaration;
+  declaration.name = "(...; " + x + ")";
+  declaration.outputs = {"return"};
+  declaration.outputTypes = {values::DOUBLE_VAL};
+  declaration.parameters = {x};
+  declaration.parameterTypes = {values::DOUBLE_VAL};
+  auto function = std::make_unique<engine::UserFunc>(std::move(declaration));
+  function->beginCompilation();
+  function->adoptLocal(x, values::newValue(values::DOUBLE_VAL));
+  // Inside a function body the expression also sees the body's variables; calls it
+  // makes count for that body's bookkeeping (dependants, recursion).
+  session::Workspace::SuspendedScope scope = workspace_.bindInlineParameter(x, function->local(0));
+  EvaluatablePtr body;
+  try {
+    body = compileExpression(expression);
+  } catch (...) {
+    workspace_.resumeFunctionScope(std::move(scope));
+    throw;
+  }
+  workspace_.resumeFunctionScope(std::move(scope));
+  const int type = body->resultType() == engine::kUnknownType ? values::DOUBLE_VAL
+                                                               : body->resultType();
+  function->adoptLocal("return", values::newValue(type));
+  values::Value* result = function->mainOutput();
+  function->finish(std::make_unique<engine::ReturnStm>(std::move(body), 0, result));
+  return std::make_unique<engine::FuncRefElement>(
+      std::make_unique<engine::QuickUserFuncElement>(std::move(function)));
 }
 
 // `end`: the extent of the value being indexed; outside an index a stray keyword.

@@ -95,6 +95,9 @@ class ExpressionCompiler {
   std::vector<EvaluatablePtr> compileArguments(const Token& bracket);
   std::vector<EvaluatablePtr> callArguments(const std::string& name, const Token& bracket);
   EvaluatablePtr functionReference(const Token& token);
+  // The inline function of the first argument '(expr; x, ...)': `expression` as a quick
+  // function of the parameter `parameter`, wrapped as a function reference.
+  EvaluatablePtr inlineFunction(const TokenList& expression, const Token& parameter);
   EvaluatablePtr propertyCall(const TokenList& tokens, std::size_t first, std::size_t end);
   std::vector<EvaluatablePtr> propertyWords(const TokenList& tokens, std::size_t first,
                                             std::size_t end);

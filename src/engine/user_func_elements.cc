@@ -118,7 +118,16 @@ QuickUserFuncElement::QuickUserFuncElement(UserFunc* function,
   for (const EvaluatablePtr& a : arguments_) scratch_.push_back(values::newValue(scratchType(*a)));
 }
 
+QuickUserFuncElement::QuickUserFuncElement(std::unique_ptr<UserFunc> inlineFunction)
+    : MultiInputOutput_Element({}), owned_(std::move(inlineFunction)), function_(owned_.get()),
+      vectorised_(false) {}
+
 QuickUserFuncElement::~QuickUserFuncElement() = default;
+
+bool QuickUserFuncElement::refersTo(const Value* value) const {
+  // An inline function's expression is part of the statement that holds it.
+  return MultiInputOutput_Element::refersTo(value) || (owned_ && owned_->refersTo(value));
+}
 
 const Value* QuickUserFuncElement::pValue(Value& workspace) {
   const Value* values[kMaxQuickParameters];

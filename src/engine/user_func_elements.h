@@ -42,12 +42,17 @@ class QuickUserFuncElement : public MultiInputOutput_Element {
  public:
   QuickUserFuncElement(UserFunc* function, std::vector<EvaluatablePtr> arguments,
                        bool vectorised);
+  // The inline function of a call's first argument '(expr; x, ...)', which the node owns
+  // (it has no name in the function table). The built-in it is handed to evaluates it.
+  explicit QuickUserFuncElement(std::unique_ptr<UserFunc> inlineFunction);
   ~QuickUserFuncElement() override;
   const Value* pValue(Value& workspace) override;
   int resultType() const override { return kDoubleType; }
+  bool refersTo(const Value* value) const override;
   UserFunc* function() const { return function_; }
 
  private:
+  std::unique_ptr<UserFunc> owned_;  // an inline function; null for a named one
   UserFunc* function_;
   bool vectorised_;
   std::vector<std::unique_ptr<Value>> scratch_;
