@@ -305,8 +305,12 @@ std::unique_ptr<Statement> StatementCompiler::compileFunctionBody() {
   depth_ = 0;
   closed_ = false;
   if (statements.empty()) return nullptr;
-  if (statements.size() == 1 && dynamic_cast<engine::BlockStm*>(statements[0].get())) {
-    return std::move(statements[0]);
+  if (statements.size() == 1) {
+    if (auto* block = dynamic_cast<engine::BlockStm*>(statements[0].get())) {
+      // An indented body of declarations only compiles to nothing.
+      if (block->statements().empty()) return nullptr;
+      return std::move(statements[0]);
+    }
   }
   return std::make_unique<engine::BlockStm>(std::move(statements));
 }

@@ -99,5 +99,44 @@ TEST(FunctionTable, ResourceListingNamesResourceFunctionsOnly) {
   EXPECT_EQ(table.listFunctions('r'), "Resources:\nsind  ");
 }
 
+TEST(FunctionTable, ResourceDefinitionsAreCheckedAgainstExistingFunctions) {
+  FunctionTable table({});
+  table.declareFunction(true, declaration("mine", 1));
+  // The file of `clash` also defines `mine`, a function of the user's.
+  table.setResourceLoader([&](const std::string& name) {
+    if (name == "clash") table.declareFunction(true, declaration("mine", 1));
+    if (name == "other") table.declareFunction(true, declaration("res", 2));
+    if (name == "res") table.declareFunction(true, declaration("res", 1));
+    return true;
+  });
+  try {
+    table.findFunction("clash");
+    FAIL();
+  } catch (const session::SyntaxError& e) {
+    EXPECT_EQ(e.text, "name clash with resource function mine");
+  }
+  EXPECT_TRUE(table.findFunction("res"));
+  EXPECT_TRUE(table.get("res")->flags() & kResourceFunction);
+  try {
+    table.findFunction("other");
+    FAIL();
+  } catch (const session::SyntaxError& e) {
+    EXPECT_EQ(e.text, "zirbin resource defs do not match");
+  }
+  EXPECT_FALSE(table.loadingResource());
+}
+
+TEST(FunctionTable, ResourceFileThatNamesItselfIsReadOnce) {
+  FunctionTable table({});
+  int reads = 0;
+  table.setResourceLoader([&](const std::string& name) {
+    ++reads;
+    EXPECT_FALSE(table.findFunction(name));
+    return true;
+  });
+  EXPECT_FALSE(table.findFunction("loop"));
+  EXPECT_EQ(reads, 1);
+}
+
 }  // namespace
 }  // namespace zirbin::engine
