@@ -3,6 +3,7 @@
 
 #include "builtins/families.h"
 #include "builtins/numeric_families.h"
+#include "files/file_builtins.h"
 #include "help/help_builtins.h"
 #include "session/process_state.h"
 
@@ -41,6 +42,7 @@ void registerAll(BuiltinRegistry& registry) {
   registerComplexBuilders(registry);
   registerPlotCommands(registry);
   registerFigureCommands(registry);
+  files::registerFileBuiltins(registry);
   help::registerHelpBuiltins(registry);
 }
 

@@ -26,9 +26,10 @@ enum Table : int {
 };
 
 // The General built-ins whose arguments may be of any type (complex and list included):
-// their routines sort such arguments out themselves.
-constexpr std::array<std::string_view, 9> kTakesAnyType = {
-    "list", "disp", "save", "menu", "writetext", "fft", "ifft", "join", "cdiag"};
+// their routines sort such arguments out themselves. `qsave` is among them so that every
+// value, lists and complex matrices included, can be dumped.
+constexpr std::array<std::string_view, 10> kTakesAnyType = {
+    "list", "disp", "save", "menu", "writetext", "fft", "ifft", "join", "cdiag", "qsave"};
 
 // The routine signature (alternative of Routine) that each table holds.
 // ORDER TABLE

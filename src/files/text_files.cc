@@ -16,7 +16,8 @@ namespace zirbin::files {
 namespace {
 
 // The lines of a file, newline dropped, and a carriage return before it (files written
-// on the old platform end their lines with both). Nullopt when it cannot be opened.
+// on the old platform end their lines with both). Nullopt when it cannot be opened or
+// read (a directory opens but cannot be read).
 std::optional<std::vector<std::string>> readLines(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "r");
   if (file == nullptr) return std::nullopt;
@@ -34,7 +35,9 @@ std::optional<std::vector<std::string>> readLines(const std::string& path) {
       pending = true;
     }
   }
+  const bool failed = std::ferror(file) != 0;
   std::fclose(file);
+  if (failed) return std::nullopt;
   if (pending) lines.push_back(std::move(line));
   return lines;
 }
@@ -96,7 +99,7 @@ int writeTextFile(const PathList& paths, const values::Value& name, const values
 }
 
 int dispFile(const PathList& paths, const values::Value& name, const values::Value* line,
-             const ConsoleLine& console) {
+             const ConsoleLine& heading, const ConsoleLine& console) {
   std::string typed = name.toString();
   std::string path = paths.resolveFile(typed, true, "zrb", "dispfile");
   std::optional<std::vector<std::string>> lines = readLines(path);
@@ -106,7 +109,7 @@ int dispFile(const PathList& paths, const values::Value& name, const values::Val
   auto print = [&](const std::string& text) {
     if (console) console(text);
   };
-  print("{*----" + typed + "----------} ");
+  if (heading) heading("{*----" + typed + "----------} ");
   for (std::size_t i = 0; i < lines->size(); ++i) {
     double number = static_cast<double>(i + 1);
     if (centre < 1.0 || (number - centre < 6.0 && centre - number < 6.0)) {

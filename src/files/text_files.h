@@ -25,12 +25,13 @@ std::unique_ptr<values::Value> readTextFile(const PathList& paths, const values:
 // lines. Fails with "in writetext: cannot open " + path.
 int writeTextFile(const PathList& paths, const values::Value& name, const values::Value& lines);
 
-// `dispfile(name, n)`: prints the heading "{*----" + name + "----------} " and the lines of
-// the existing file (default extension "zrb") as number + ": " + text: all of them, or,
-// with n >= 1, the lines n-5 to n+5. Returns the number of lines in the file. Fails with
+// `dispfile(name, n)`: prints the heading "{*----" + name + "----------} " through
+// `heading` (a markup line) and the lines of the existing file (default extension "zrb")
+// as number + ": " + text through `console` (plain lines): all of them, or, with n >= 1,
+// the lines n-5 to n+5. Returns the number of lines in the file. Fails with
 // "in dispfile: invalid file name" when the file cannot be read.
 int dispFile(const PathList& paths, const values::Value& name, const values::Value* line,
-             const ConsoleLine& console);
+             const ConsoleLine& heading, const ConsoleLine& console);
 
 // `load(name)` with `outputs` outputs (1 or more): reads the numeric table of the existing
 // file (default extension "txt"): leading lines that do not begin with a number are

@@ -1,30 +1,41 @@
 // Value dumps through the value record, the refusing `save`, and the shell escape.
 #include "files/value_files.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
+#include "files/atomic_file.h"
 #include "files/path_list.h"
 #include "files/records.h"
 #include "session/errors.h"
 #include "values/math_matrix.h"
+#include "values/value.h"
+
+// The process environment, handed to the shell of sysCommand.
+extern char** environ;
 
 namespace zirbin::files {
 
 void qsaveFile(const PathList& paths, const values::Value& name, const values::Value& value) {
   std::string path = paths.resolveFile(name.toString(), false, "jmt", "qsave");
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) session::checkFailed("qsave", "could not open output file");
-  RecordWriter out(file);
+  // Written beside the file and renamed over it: a failed write keeps the previous dump.
+  AtomicFile file(path);
+  if (file.stream() == nullptr) session::checkFailed("qsave", "could not open output file");
+  RecordWriter out(file.stream());
   writeValue(out, &value);
-  bool ok = out.ok();
-  ok = std::fclose(file) == 0 && ok;
-  if (!ok) session::checkFailed("qsave", "could not write output file");
+  if (!file.commit(out.ok())) session::checkFailed("qsave", "could not write output file");
 }
 
 std::unique_ptr<values::Value> qloadFile(const PathList& paths, const values::Value& name) {
   std::string path = paths.resolveFile(name.toString(), true, "jmt", "qload");
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::error_code error;
+  std::FILE* file =
+      std::filesystem::is_directory(path, error) ? nullptr : std::fopen(path.c_str(), "rb");
   if (file == nullptr) session::checkFailed("qload", "could not open input file");
   RecordReader in(file);
   std::unique_ptr<values::Value> value;
@@ -42,11 +53,31 @@ void saveRefused() {
       "built-in version of save is not yet implemented; sorry! (Maybe try savecsv or fwrite)");
 }
 
-int sysCommand(const values::Value& command) {
-  std::string text = command.toString();
+void qloadInto(const PathList& paths, const values::Value& name, values::Value& result) {
+  std::unique_ptr<values::Value> value = qloadFile(paths, name);
+  const int stored = value->valueType();
+  const int target = result.valueType();
+  // Numbers widen int -> double -> complex; a list fits only a list.
+  const bool fits = stored == target || (stored < target && target <= values::COMPLEX_VAL);
+  if (!fits) {
+    session::checkFailed("qload",
+                         "the stored value is a list or complex, which this call cannot return");
+  }
+  result.assign(*value);
+}
+
+int runShellCommand(const std::string& command) {
   // What the program printed so far must come before the command's own output.
   std::fflush(nullptr);
-  [[maybe_unused]] int status = std::system(text.c_str());
+  const char* shell = "/bin/sh";
+  char* const argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"),
+                        const_cast<char*>(command.c_str()), nullptr};
+  pid_t child = 0;
+  if (::posix_spawn(&child, shell, nullptr, nullptr, argv, environ) == 0) {
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
   return 1;
 }
 

@@ -14,14 +14,15 @@ namespace zirbin::files {
 class PathList;
 
 // `qsave(name, v)`: writes v as one value record to the file (default extension "jmt"),
-// replacing it. Fails with "in qsave: could not open output file", and with
-// "in qsave: could not write output file" when a write fails (a full disk), rather than
-// leaving a cut record behind as if all went well.
+// replacing it: the record goes to a temporary file beside it, renamed over it at the end.
+// Fails with "in qsave: could not open output file", and with "in qsave: could not write
+// output file" when a write fails (a full disk); the previous file then stays as it was.
 void qsaveFile(const PathList& paths, const values::Value& name, const values::Value& value);
 
 // `qload(name)`: the value stored in the existing file (default extension "jmt"). A file
 // that holds the record of "no value" (or is empty) gives an empty double value. Fails
-// with "in qload: could not open input file", and with "in qload: damaged value file"
+// with "in qload: could not open input file" (also for a directory), and with
+// "in qload: damaged value file"
 // when the record is cut short or impossible.
 std::unique_ptr<values::Value> qloadFile(const PathList& paths, const values::Value& name);
 
@@ -29,8 +30,16 @@ std::unique_ptr<values::Value> qloadFile(const PathList& paths, const values::Va
 // sorry! (Maybe try savecsv or fwrite)".
 [[noreturn]] void saveRefused();
 
-// `sysCommand(cmd)`: runs the text of `command` through the shell and waits for it.
-// Returns 1 once it has returned.
-int sysCommand(const values::Value& command);
+// `qload(name)` into the call's result: the stored value is assigned to `result` when
+// `result` can hold it (the same type, or a wider number type); an int value (a string
+// included, with its kind) comes back into a double result. Fails with
+// "in qload: the stored value is a list or complex, which this call cannot return"
+// when `result` cannot hold it, besides the failures of qloadFile.
+void qloadInto(const PathList& paths, const values::Value& name, values::Value& result);
+
+// `sysCommand(cmd)`: runs `command` as "/bin/sh -c command" in the current directory and
+// waits for it (its exit status is not reported). Returns 1 once it has returned, also
+// when the shell could not be started.
+int runShellCommand(const std::string& command);
 
 }  // namespace zirbin::files

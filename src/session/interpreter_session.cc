@@ -18,7 +18,7 @@ namespace zirbin::session {
 
 namespace {
 
-// Makes a session's output, workspace and host the process-wide ones (and the session the
+// Makes a session's output, workspace, host and path list the process-wide ones (and the session the
 // running one) while one of its commands runs, and puts the previous ones back afterwards
 // (a secondary session may run inside another's callback).
 InterpreterSession* runningSession = nullptr;
@@ -26,18 +26,20 @@ InterpreterSession* runningSession = nullptr;
 class ConsoleScope {
  public:
   ConsoleScope(ConsoleOutput& output, Workspace& running, Host& sessionHost,
-               InterpreterSession* session = nullptr)
+               files::PathList& paths, InterpreterSession* session = nullptr)
       : savedConsole_(console), savedWorkspace_(workspace), savedHost_(host),
-        savedSession_(runningSession) {
+        savedPathList_(pathList), savedSession_(runningSession) {
     console = &output;
     workspace = &running;
     host = &sessionHost;
+    pathList = &paths;
     if (session) runningSession = session;
   }
   ~ConsoleScope() {
     console = savedConsole_;
     workspace = savedWorkspace_;
     host = savedHost_;
+    pathList = savedPathList_;
     runningSession = savedSession_;
   }
   ConsoleScope(const ConsoleScope&) = delete;
@@ -47,6 +49,7 @@ class ConsoleScope {
   ConsoleOutput* savedConsole_;
   Workspace* savedWorkspace_;
   Host* savedHost_;
+  files::PathList* savedPathList_;
   InterpreterSession* savedSession_;
 };
 
@@ -85,14 +88,14 @@ InterpreterSession::~InterpreterSession() {
 }
 
 void InterpreterSession::restoreState() {
-  ConsoleScope scope(output_, workspace_, host_);
+  ConsoleScope scope(output_, workspace_, host_, pathList_);
   loadSession(workspace_, files::stateDirectory(), prompts_);
   files::loadPathList(pathList_, files::stateFilePath(files::kPathListFileName),
                       interactive_, prompts_);
 }
 
 void InterpreterSession::saveState() {
-  ConsoleScope scope(output_, workspace_, host_);
+  ConsoleScope scope(output_, workspace_, host_, pathList_);
   // Nothing may escape a destructor; a failed save has been reported by the prompts.
   try {
     saveSession(workspace_, files::stateDirectory(), prompts_);
@@ -165,7 +168,7 @@ void InterpreterSession::loadInput(const std::string& text, char mode) {
 }
 
 bool InterpreterSession::runCommand() {
-  ConsoleScope scope(output_, workspace_, host_, this);
+  ConsoleScope scope(output_, workspace_, host_, pathList_, this);
   compiler_->setDepth(0);
   traceDepth = 0;
   engine::resetReportedLine();  // a new command's trace is complete

@@ -6,6 +6,10 @@ namespace zirbin::builtins {
 class BuiltinRegistry;
 }  // namespace zirbin::builtins
 
+namespace zirbin::files {
+class PathList;
+}  // namespace zirbin::files
+
 namespace zirbin::session {
 
 class ConsoleOutput;
@@ -53,6 +57,12 @@ inline Workspace* workspace = nullptr;
 // clipboard): set by the command cycle while it runs a command, beside `console`. May be
 // null (unit tests); callers then act as if no one can answer.
 inline Host* host = nullptr;
+
+// The path list of the running session (current directory, file-name completion): set
+// with `console` by the command cycle (InterpreterSession) while it runs a command or
+// restores and saves its state, so that the data-file built-ins resolve names as `cd`
+// left them. Null otherwise; those built-ins then fail.
+inline files::PathList* pathList = nullptr;
 
 // The call trace of user functions: switched by the built-in `debug`. While on, each call
 // through a UserFuncElement raises traceDepth and shows its line ("-" per level, "> ",

@@ -89,15 +89,15 @@ TEST_F(TextFilesTest, DispFileAroundALine) {
   }
   temp_.write("script.zrb", content);
   DoubleValue three(3);
-  EXPECT_EQ(dispFile(paths_, text("script"), &three, console()), 20);
+  EXPECT_EQ(dispFile(paths_, text("script"), &three, console(), console()), 20);
   ASSERT_EQ(console_.size(), 9u);
   EXPECT_EQ(console_[0], "{*----script----------} ");
   EXPECT_EQ(console_[1], "1: line1");
   EXPECT_EQ(console_[8], "8: line8");
   console_.clear();
-  EXPECT_EQ(dispFile(paths_, text("script"), nullptr, console()), 20);
+  EXPECT_EQ(dispFile(paths_, text("script"), nullptr, console(), console()), 20);
   EXPECT_EQ(console_.size(), 21u);
-  EXPECT_EQ(failure([&] { dispFile(paths_, text("none"), nullptr, console()); }),
+  EXPECT_EQ(failure([&] { dispFile(paths_, text("none"), nullptr, console(), console()); }),
             "in dispfile: file not found: none");
 }
 
@@ -198,7 +198,7 @@ TEST_F(TextFilesTest, SaveAlwaysRefuses) {
 
 TEST_F(TextFilesTest, SysCommandRunsTheShell) {
   std::string command = "echo hi > '" + temp_.file("shell.txt") + "'";
-  EXPECT_EQ(sysCommand(text(command)), 1);
+  EXPECT_EQ(runShellCommand(command), 1);
   EXPECT_EQ(temp_.read("shell.txt"), "hi\n");
 }
 

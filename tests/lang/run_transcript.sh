@@ -6,7 +6,9 @@
 # "# expect: " on each line of the script, in order ("# expect:" alone is an empty line).
 # A first line "# args: ..." gives extra arguments for the batch front end (shell quoting
 # applies, so -e 'a line' is one argument). A line "# status: N" expects exit status N.
-# The script runs in its own directory, with a fresh state directory.
+# The script runs in its own directory, with a fresh state directory; a line
+# "# workdir: scratch" runs it in a fresh empty directory instead (for scripts that write
+# files), whose path shows as "<scratch>" in the output.
 set -u
 bin=$1
 script=$2
@@ -14,15 +16,23 @@ out=${script%.zrb}.out
 args=$(sed -n '1s/^# args: //p' "$script")
 status_expected=$(sed -n 's/^# status: \([0-9][0-9]*\)$/\1/p' "$script" | head -n 1)
 home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
+workdir=$(dirname "$script")
+if grep -q '^# workdir: scratch$' "$script"; then
+  workdir=$(mktemp -d)
+  scratch=$workdir
+fi
+trap 'rm -rf "$home" ${scratch:+"$scratch"}' EXIT
 if [ -f "$out" ]; then
   expected=$(cat "$out")
 else
   expected=$(sed -n -e 's/.*# expect: \(.*\)$/\1/p' -e 's/.*# expect:$//p' "$script")
 fi
 eval "set -- $args"
-actual=$(cd "$(dirname "$script")" && ZIRBIN_HOME="$home" "$bin" --batch "$@" < "$script" 2>&1)
+actual=$(cd "$workdir" && ZIRBIN_HOME="$home" "$bin" --batch "$@" < "$script" 2>&1)
 status=$?
+if [ -n "${scratch:-}" ]; then
+  actual=${actual//"$scratch"/<scratch>}
+fi
 failed=0
 if [ "$actual" != "$expected" ]; then
   echo "transcript differs: $script"

@@ -2,6 +2,10 @@
 // and the console lines on standard output.
 #include "platform/batch/front_end.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -17,6 +21,30 @@
 namespace zirbin::platform {
 
 namespace {
+
+// Set by SIGTERM and SIGHUP (a terminal window closed, the system shutting down): the run
+// takes no further input, and the session ends as at the end of its input, writing its
+// state files. Read by the input loops of Run.
+volatile std::sig_atomic_t endRequested = 0;
+
+// Ends the input: standard input becomes /dev/null, so that a read blocked in it (which
+// the stream library restarts after the signal) sees the end of input at once. Only
+// async-signal-safe calls here.
+extern "C" void requestEnd(int) {
+  endRequested = 1;
+  const int null = ::open("/dev/null", O_RDONLY);
+  if (null >= 0) {
+    ::dup2(null, STDIN_FILENO);
+    ::close(null);
+  }
+}
+
+void catchEndSignals() {
+  struct sigaction action {};
+  action.sa_handler = requestEnd;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
 
 // A host without windows: lines for `getline` come from standard input, shown on the
 // console as the console shows a line read from its editor.
@@ -88,11 +116,14 @@ class Run {
   int run() {
     std::optional<ScriptStart> script;
     if (options_.script) script = scriptStart(*options_.script);
+    catchEndSignals();
     {
       session::InterpreterSession session(host_, console_, false);
       gui::loadHistory(history_, files::stateFilePath(files::kHistoryFileName));
-      for (const std::string& line : options_.lines) typed(session, line, false);
-      if (script) startScript(session, *script);
+      for (const std::string& line : options_.lines) {
+        if (!endRequested) typed(session, line, false);
+      }
+      if (script && !endRequested) startScript(session, *script);
       readStandardInput(session);
       errors_ = session.errorCount();
       gui::saveHistory(history_, files::stateFilePath(files::kHistoryFileName));
@@ -140,7 +171,8 @@ class Run {
         std::fputs((session.prompt() + " ").c_str(), stdout);
         std::fflush(stdout);
       }
-      if (!std::getline(std::cin, line)) break;
+      // Lines the stream holds already are dropped once the end is requested.
+      if (endRequested || !std::getline(std::cin, line) || endRequested) break;
       if (!line.empty() && line.back() == '\r') line.pop_back();
       typed(session, line, true);
     }
