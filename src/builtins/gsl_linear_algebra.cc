@@ -25,7 +25,7 @@ namespace {
 // Runs OpenBLAS on one thread while it lives, then restores the previous count. The
 // symmetric solvers make n level-2 calls on vectors of at most n elements; helper threads
 // cost more than they bring there, and waiting for work they spin: at n = 500 they added
-// 5 ms to the solve on an idle machine and up to 100 ms of processor time on a busy one.
+// 5 to 100 ms of processor time to a 130 ms solve, the more the busier the machine.
 class SingleBlasThread {
  public:
   SingleBlasThread() : previous_(openblas_get_num_threads()) { openblas_set_num_threads(1); }
