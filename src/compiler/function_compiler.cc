@@ -15,6 +15,7 @@
 #include "session/errors.h"
 #include "session/process_state.h"
 #include "session/workspace.h"
+#include "values/element_ops.h"
 #include "values/value.h"
 
 namespace zirbin::compiler {
@@ -29,6 +30,8 @@ namespace {
 
 // Parameters a definition may have.
 constexpr int kMaxParameters = 32;
+// Significant digits of a default value in a function's source text (a double's 17).
+constexpr int kDefaultDigits = 17;
 // The name of the result variable of a one-line definition.
 constexpr const char* kResultName = "return";
 
@@ -167,6 +170,36 @@ void defineFunction(session::Workspace& workspace, FunctionDeclaration declarati
   table.setCompiling(nullptr);
 }
 
+// The header of a `function` definition as it would be written.
+std::string headerText(const FunctionDeclaration& d) {
+  std::string text = "function ";
+  if (d.outputs.size() > 1) {
+    text += "[";
+    for (std::size_t k = 0; k < d.outputs.size(); ++k) {
+      if (k > 0) text += ", ";
+      text += d.outputs[k];
+    }
+    text += "] = ";
+  } else if (d.outputs[0] != kResultName) {
+    text += d.outputs[0];
+    text += " = ";
+  }
+  text += d.name + "(";
+  const std::size_t firstDefault = d.parameters.size() - d.defaults.size();
+  for (std::size_t i = 0; i < d.parameters.size(); ++i) {
+    if (i > 0) text += ", ";
+    if ((d.referenceMask >> i) & 1U) text += "^";
+    text += d.parameters[i];
+    if (d.parameterTypes[i] == values::COMPLEX_VAL) text += "*";
+    if (d.parameterTypes[i] == values::LIST_VAL) text += "[]";
+    if (i >= firstDefault) {
+      text += ':';
+      text += values::detail::formatNumber(d.defaults[i - firstDefault], kDefaultDigits);
+    }
+  }
+  return text + ")";
+}
+
 // The bracket after a function's name, or null when the name stands alone.
 const Token* parameterBracket(const TokenList& tokens, std::size_t at) {
   if (at < tokens.size() && tokens[at].kind == kBracketToken && tokens[at].code == ')') {
@@ -272,10 +305,27 @@ std::unique_ptr<Statement> StatementCompiler::compileFunctionKeyword(TokenList& 
     return nullptr;
   }
   checkDefinitionPlace(workspace_, depth_, declaration.name);
-  std::string source = "function " + declaration.name;
-  defineFunction(workspace_, std::move(declaration), source, [this]() {
-    return compileFunctionBody();
+  const std::string name = declaration.name;
+  std::string header = headerText(declaration);
+  std::string lines;
+  defineFunction(workspace_, std::move(declaration), header, [this, &lines]() {
+    recordLines(&lines);
+    std::unique_ptr<Statement> body;
+    try {
+      body = compileFunctionBody();
+    } catch (...) {
+      recordLines(nullptr);
+      throw;
+    }
+    recordLines(nullptr);
+    // A line read to see where an indented body ends belongs to the next statement.
+    if (current_ < pending_.size() && !lines.empty()) {
+      const std::size_t last = lines.rfind('\n');
+      lines.erase(last == std::string::npos ? 0 : last);
+    }
+    return body;
   });
+  if (!lines.empty()) tableOf(workspace_).get(name)->setSource(header + "\n" + lines);
   return nullptr;
 }
 
@@ -288,8 +338,9 @@ std::unique_ptr<Statement> StatementCompiler::compileFunctionBody() {
                           next->front().code == '{';
     for (;;) {
       std::unique_ptr<Statement> s = compileStatement(true);
-      if (s) statements.push_back(std::move(s));
-      if (!s || indented) break;
+      if (!s) break;
+      statements.push_back(std::move(s));
+      if (indented) break;
     }
     // An indented body may still be closed by `end`.
     const TokenList* after = indented ? peekStatement() : nullptr;

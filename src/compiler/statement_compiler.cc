@@ -22,6 +22,36 @@ namespace {
 // The token kinds run from 1 to 18.
 constexpr int kTokenKinds = 19;
 
+// Passes lines through from an input and appends each to a record, with the block braces
+// that indentation became turned back into two spaces per level.
+class LineRecorder : public LexInput {
+ public:
+  // `level` is the block level the recorded lines have reached.
+  LineRecorder(LexInput& input, std::string& record, int& level)
+      : input_(input), record_(record), level_(level) {}
+  bool getLine(std::string& line, bool throwAtEnd, bool raw) override {
+    if (!input_.getLine(line, throwAtEnd, raw)) return false;
+    std::size_t text = 0;
+    for (; !raw && text < line.size() && (line[text] == '{' || line[text] == '}'); ++text) {
+      level_ += line[text] == '{' ? 1 : -1;
+    }
+    if (!raw) text = std::min(line.size(), line.find_first_not_of(" \t", text));
+    if (!record_.empty()) record_ += '\n';
+    record_.append(static_cast<std::size_t>(std::max(level_, 0)) * 2, ' ');
+    record_.append(line, text);
+    return true;
+  }
+  bool isTyped() const override { return input_.isTyped(); }
+  int lineNumber() const override { return input_.lineNumber(); }
+  std::string sourceName() const override { return input_.sourceName(); }
+  int blockStartLine() const override { return input_.blockStartLine(); }
+
+ private:
+  LexInput& input_;
+  std::string& record_;
+  int& level_;
+};
+
 }  // namespace
 
 StatementCompiler::StatementCompiler(session::Workspace& workspace, LexInput& input,
@@ -65,6 +95,12 @@ std::unique_ptr<Statement> StatementCompiler::compileCommand() {
 
 bool StatementCompiler::fetchLine(bool throwAtEnd) {
   current_ = 0;
+  for (const StatementCompiler* c = this; c; c = c->parent_) {
+    if (c->record_) {
+      LineRecorder recorder(input_, *c->record_, c->recordLevel_);
+      return lexNextLine(recorder, throwAtEnd, pending_);
+    }
+  }
   return lexNextLine(input_, throwAtEnd, pending_);
 }
 

@@ -41,8 +41,16 @@ class StatementCompiler {
   std::unique_ptr<engine::Statement> compileStatement(bool throwAtEnd);
 
   // Empties the pending lists, reads the next line from the input, lexes it and cuts it
-  // into statement lists. Returns true iff at least one statement list came out.
+  // into statement lists. Returns true iff at least one statement list came out. While
+  // this compiler or an enclosing one records (see recordLines), the line is appended to
+  // the record.
   bool fetchLine(bool throwAtEnd);
+  // Appends every line read from now on to `*record` (one line each, indented two spaces
+  // per block level); null stops the recording. The source text of a function body.
+  void recordLines(std::string* record) {
+    record_ = record;
+    recordLevel_ = 0;
+  }
 
   void setDepth(int depth) { depth_ = depth; }
   int depth() const { return depth_; }
@@ -110,6 +118,8 @@ class StatementCompiler {
   // block compiler has met its block close.
   StatementCompiler* parent_ = nullptr;
   bool closed_ = false;
+  std::string* record_ = nullptr;
+  mutable int recordLevel_ = 0;  // block level of the lines recorded so far
   // A help query was answered: the rest of the command is not compiled.
   bool helpAnswered_ = false;
 };
