@@ -65,6 +65,14 @@ TEST(SessionRestart, DamagedSessionFileIsReportedAndTheProgramRuns) {
   EXPECT_NE(second.find("2"), std::string::npos) << second;
 }
 
+TEST(SessionRestart, LargeVariablesAreNamedAndLeftOutWhenNoOneCanAnswer) {
+  TempDir temp;
+  std::string first = runBatch(temp, "big = zeros(1, 10000);\nlargest = zeros(1, 9999);\n");
+  EXPECT_EQ(first, "variables too large to be saved: big\n");
+  EXPECT_EQ(temp.read("state/zirbin_env.bin").find("big"), std::string::npos);
+  EXPECT_EQ(runBatch(temp, "size(largest)\n"), "9999\n");
+}
+
 // Starts `zirbin2020 --batch` in `temp` with its state directory there, its standard input
 // a pipe that stays open and its output in temp/output.txt; sends `lines`, waits until
 // the file `marker` exists in temp (the lines make it), then sends `signal` and waits for
