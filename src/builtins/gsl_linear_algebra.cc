@@ -143,14 +143,11 @@ void eigval(Value& argument, Value& result) {
 void eigenSystem(const Value& argument, Value& values, Value* vectors) {
   const std::vector<double> a = squareMatrix(argument, "eigen-system");
   const int n = argument.nrow;
-  std::vector<double> evec(static_cast<size_t>(n) * n);
-  double* out = shapeDoubles(values, n > 0 ? 1 : 0, n);
-  if (n > 0) gsl::symmetricEigensystem(a.data(), n, out, evec.data());
-  if (vectors == nullptr) return;
   DoubleValue v;
   double* m = shapeDoubles(v, n, n);
-  std::copy(evec.begin(), evec.end(), m);
-  vectors->assign(v);
+  double* out = shapeDoubles(values, n > 0 ? 1 : 0, n);
+  if (n > 0) gsl::symmetricEigensystem(a.data(), n, out, m);
+  if (vectors != nullptr) vectors->assign(v);
 }
 
 // eigvec(A): the eigenvector matrix.
