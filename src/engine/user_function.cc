@@ -278,6 +278,7 @@ const Value* UserFunc::callQuick(std::span<const Value* const> arguments, bool v
     call(arguments, {}, {}, result);
     return &result;
   }
+  ActivationCount count(name());
   Evaluatable* expression = quickExpression();
   const std::size_t n = std::min(arguments.size(), static_cast<std::size_t>(parameterCount()));
   for (std::size_t i = 0; i < n; ++i) {

@@ -29,9 +29,10 @@ inline constexpr int kResourceFunction = 64;  // loaded from the resource folder
 inline constexpr int kMaxRecursionDepth = 50;
 // A quick function takes at most this many parameters.
 inline constexpr int kMaxQuickParameters = 2;
-// Activations of user functions of any kind at a time. A chain of different functions
-// calling each other ends here with a clear error instead of exhausting the C++ stack
-// (each activation costs a few kilobytes of native stack through the nested evaluation).
+// Activations of user functions of any kind (quick ones included) at a time. A chain of
+// different functions calling each other ends here with a clear error instead of
+// exhausting the C++ stack (each activation costs a few kilobytes of native stack through
+// the nested evaluation).
 inline constexpr int kMaxTotalActivations = 2000;
 
 // What a definition header says about a function. The parameter type codes are 1 (double)

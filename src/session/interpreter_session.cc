@@ -180,9 +180,10 @@ bool InterpreterSession::runCommand() {
     keepRunning = true;
     if (statement) statement->exe();
     statement.reset();
-    // No compiled statement can read them any more.
-    workspace_.releaseRetired();
+    // No compiled statement can read them any more. Functions go first: a value a retired
+    // function refers to is then no longer kept for it.
     functions_->releaseRetired();
+    workspace_.releaseRetired();
     return true;
   } catch (...) {
     // Stage one, for every kind of failure: nothing of the command survives, and the rest
@@ -191,8 +192,8 @@ bool InterpreterSession::runCommand() {
     statement.reset();
     // A declaration left without a body would fail every later command.
     functions_->removePendingFunctions();
-    workspace_.releaseRetired();
     functions_->releaseRetired();
+    workspace_.releaseRetired();
     input_.abandonInput();
     report(failure);
     ++errorCount_;

@@ -1,6 +1,7 @@
-// Functions declared ahead with funcdec: their bodies compiled from their files before a
-// command runs, the clean-up of declarations left without a body, and functions removed
-// while a command that still calls them is open.
+// User functions across commands of a session: bodies of functions declared ahead with
+// funcdec compiled from their files before a command runs, the clean-up of declarations
+// left without a body, functions removed while a command that still calls them is open,
+// and the limit on nested calls.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -32,16 +33,16 @@ class LineOutput : public ConsoleOutput {
   std::string current_;
 };
 
-class DeclaredFunctions : public ::testing::Test {
+class SessionFunctions : public ::testing::Test {
  protected:
-  DeclaredFunctions() : session_(host_, output_, true) {
+  SessionFunctions() : session_(host_, output_, true) {
     dir_ = std::filesystem::temp_directory_path() /
            ("zirbin_funcdec_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(dir_);
     session_.pathList().setDirectory(dir_.string());
   }
-  ~DeclaredFunctions() override {
+  ~SessionFunctions() override {
     std::error_code error;
     std::filesystem::remove_all(dir_, error);
   }
@@ -74,7 +75,7 @@ class DeclaredFunctions : public ::testing::Test {
 
 using Lines = std::vector<std::string>;
 
-TEST_F(DeclaredFunctions, BodyIsCompiledFromItsFileBeforeTheCommandRuns) {
+TEST_F(SessionFunctions, BodyIsCompiledFromItsFileBeforeTheCommandRuns) {
   write("tripled.zrb", "function y = tripled(x)\n  y = 3*x\nend\n");
   EXPECT_EQ(pasted("funcdec y = tripled(x)\rr = tripled(2) + 1"), Lines{});
   EXPECT_EQ(global("r"), 7);
@@ -83,7 +84,7 @@ TEST_F(DeclaredFunctions, BodyIsCompiledFromItsFileBeforeTheCommandRuns) {
   EXPECT_EQ(global("r"), 15);
 }
 
-TEST_F(DeclaredFunctions, DefinitionLaterInTheSameCommandGivesTheBody) {
+TEST_F(SessionFunctions, DefinitionLaterInTheSameCommandGivesTheBody) {
   EXPECT_EQ(pasted("funcdec y = twice(x)\r"
                    "function r = usesTwice(x)\r  r = twice(x) + 1\rend\r"
                    "function y = twice(x)\r  y = 2*x\rend\r"
@@ -92,7 +93,7 @@ TEST_F(DeclaredFunctions, DefinitionLaterInTheSameCommandGivesTheBody) {
   EXPECT_EQ(global("r"), 9);
 }
 
-TEST_F(DeclaredFunctions, MissingFileIsAnErrorAndTheDeclarationGoes) {
+TEST_F(SessionFunctions, MissingFileIsAnErrorAndTheDeclarationGoes) {
   EXPECT_EQ(typed("funcdec y = nowhere(x)"),
             (Lines{"funcdec y = nowhere(x)",
                    "{r no body for declared function nowhere: nowhere.zrb not found}"}));
@@ -100,7 +101,7 @@ TEST_F(DeclaredFunctions, MissingFileIsAnErrorAndTheDeclarationGoes) {
   EXPECT_EQ(typed("r = 1 + 1;"), Lines{});
 }
 
-TEST_F(DeclaredFunctions, FileWithoutTheDefinitionIsAnError) {
+TEST_F(SessionFunctions, FileWithoutTheDefinitionIsAnError) {
   write("empty.zrb", "x = 1\n");
   const Lines lines = typed("funcdec empty(x)");
   ASSERT_EQ(lines.size(), 2u);
@@ -108,7 +109,7 @@ TEST_F(DeclaredFunctions, FileWithoutTheDefinitionIsAnError) {
   EXPECT_EQ(session_.functions().get("empty"), nullptr);
 }
 
-TEST_F(DeclaredFunctions, FailedCommandRemovesDeclarationsAndTheirCallers) {
+TEST_F(SessionFunctions, FailedCommandRemovesDeclarationsAndTheirCallers) {
   const Lines lines = pasted("funcdec y = later(x)\r"
                              "function r = early(x)\r  r = later(x)\rend\r"
                              "x = = 2\r");
@@ -118,7 +119,7 @@ TEST_F(DeclaredFunctions, FailedCommandRemovesDeclarationsAndTheirCallers) {
   EXPECT_EQ(typed("r = 2 + 2;"), Lines{});
 }
 
-TEST_F(DeclaredFunctions, FuncdecThatDoesNotMatchReplacesTheFunction) {
+TEST_F(SessionFunctions, FuncdecThatDoesNotMatchReplacesTheFunction) {
   write("pair.zrb", "function y = pair(a, b)\n  y = a - b\nend\n");
   typed("pair(x) := x + 1");
   EXPECT_EQ(typed("funcdec y = pair(a, b)"), Lines{"does not match existing declaration"});
@@ -126,7 +127,7 @@ TEST_F(DeclaredFunctions, FuncdecThatDoesNotMatchReplacesTheFunction) {
   EXPECT_EQ(global("r"), 3);
 }
 
-TEST_F(DeclaredFunctions, DefinitionOfAnotherOutputTypeDoesNotMatch) {
+TEST_F(SessionFunctions, DefinitionOfAnotherOutputTypeDoesNotMatch) {
   const Lines lines = pasted("funcdec y = named(x)\r"
                              "function y = named(x)\r  y = list(1, 2)\rend\r");
   ASSERT_FALSE(lines.empty());
@@ -134,7 +135,7 @@ TEST_F(DeclaredFunctions, DefinitionOfAnotherOutputTypeDoesNotMatch) {
   EXPECT_EQ(session_.functions().get("named"), nullptr);
 }
 
-TEST_F(DeclaredFunctions, FuncdecRefusesAVariableName) {
+TEST_F(SessionFunctions, FuncdecRefusesAVariableName) {
   typed("v = 1");
   EXPECT_EQ(typed("funcdec v(t)").back(),
             "{r name clash with existing symbol. (Clear the symbol or use another name)}");
@@ -142,7 +143,7 @@ TEST_F(DeclaredFunctions, FuncdecRefusesAVariableName) {
 
 // Clearing a function while a statement compiled earlier in the same command still calls
 // it used to free the function under that statement.
-TEST_F(DeclaredFunctions, FunctionClearedInTheCommandThatCallsItStaysUntilTheCommandEnds) {
+TEST_F(SessionFunctions, FunctionClearedInTheCommandThatCallsItStaysUntilTheCommandEnds) {
   typed("f(x) := x + 1");
   EXPECT_EQ(typed("r = f(2); clear f"), Lines{});
   EXPECT_EQ(global("r"), 3);
@@ -152,6 +153,27 @@ TEST_F(DeclaredFunctions, FunctionClearedInTheCommandThatCallsItStaysUntilTheCom
   EXPECT_EQ(global("r"), 3);
   typed("r = f(2)");
   EXPECT_EQ(global("r"), 20);
+}
+
+// A chain of quick functions, each calling the one before, once overflowed the native
+// stack when called from its far end.
+TEST_F(SessionFunctions, LongChainOfQuickFunctionsEndsInAnErrorNotACrash) {
+  typed("q0(x) := x");
+  for (int k = 1; k <= engine::kMaxTotalActivations + 10; ++k) {
+    std::string line = "q";
+    line += std::to_string(k);
+    line += "(x) := q";
+    line += std::to_string(k - 1);
+    line += "(x) + 1";
+    typed(line);
+  }
+  typed("r = q100(1);");
+  EXPECT_EQ(global("r"), 101);
+  const Lines lines = typed("r = q" + std::to_string(engine::kMaxTotalActivations + 10) + "(1);");
+  ASSERT_FALSE(lines.empty());
+  EXPECT_NE(lines.back().find("max recursion depth exceeded"), std::string::npos);
+  typed("r = q5(1);");
+  EXPECT_EQ(global("r"), 6);
 }
 
 }  // namespace
