@@ -32,7 +32,9 @@ LastResult::~LastResult() = default;
 void LastResult::store(const Value& value) {
   const int t = value.valueType();
   if (t < 0 || t > 3) throw session::RuntimeError("something wrong: answer of unknown type");
-  if (&value != slots_[t].get()) slots_[t] = values::newValueCopy(value);
+  // Copied into the slot object itself, never a new one: a display statement may be
+  // evaluating into this slot while a built-in (today, oclock) stores its answer here.
+  if (&value != slots_[t].get()) slots_[t]->assign(value);
   current_ = t;
 }
 

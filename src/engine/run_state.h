@@ -27,8 +27,9 @@ class LastResult {
   LastResult(const LastResult&) = delete;
   LastResult& operator=(const LastResult&) = delete;
 
-  // Copies `value` into the slot of its type and makes that slot current. A value of any
-  // other type throws RuntimeError "something wrong: answer of unknown type".
+  // Copies `value` into the slot of its type (the slot object stays the same, so references
+  // from slot() stay valid) and makes that slot current. A value of any other type throws
+  // RuntimeError "something wrong: answer of unknown type".
   void store(const Value& value);
   // The slot of `typeCode` (0 to 3), to evaluate into directly; then call makeCurrent.
   Value& slot(int typeCode);

@@ -53,11 +53,10 @@ void EvalAndDisplayStm::exe() {
     lastResult().store(*result);
   } else {
     if (type > kUnknownType) throw RuntimeError("EvalAndDisplayStm::exe not yet handling this case");
-    Value& slot = lastResult().slot(type);
-    result = expression_->pValue(slot);
-    if (result != &slot) slot.assignSame(*result);
-    lastResult().makeCurrent(type);
-    result = &slot;
+    // Evaluated apart from the slot and stored afterwards: `ans` inside the expression
+    // reads the previous result from that slot (2*ans must not see a half-built product).
+    lastResult().store(*evaluate());
+    result = &lastResult().current();
   }
   if (session::answerPrinted) {
     session::answerPrinted = false;

@@ -54,11 +54,12 @@ class EvalStm : public Statement {
   ~EvalStm() override;
   void exe() override;
 
- private:
+ protected:
   // Evaluates the expression into the statement's own workspace, made on the first run
   // and reused by later ones (a loop body evaluates without allocating).
   const Value* evaluate();
 
+ private:
   std::unique_ptr<Value> workspace_;
 };
 
