@@ -170,6 +170,33 @@ void defineFunction(session::Workspace& workspace, FunctionDeclaration declarati
   table.setCompiling(nullptr);
 }
 
+// outputs -> [ (name | '[' name {',' name} ']') '=' ]
+// Reads the output names of a `function` header into `declaration` ("return" when there
+// are none) and returns the position of the function's name.
+std::size_t readOutputNames(const TokenList& statement, std::size_t end,
+                            FunctionDeclaration& declaration) {
+  if (end < 4 || statement[2].kind != kAssignOpToken || statement[2].code != '=') {
+    declaration.outputs = {kResultName};
+    return 1;
+  }
+  if (statement[1].kind == kNameToken) {
+    declaration.outputs = {statement[1].text};
+  } else if (statement[1].kind == kBracketToken && statement[1].code == ']') {
+    const TokenList& names = statement[1].children;
+    for (std::size_t i = 0; i < names.size(); i += 2) {
+      if (names[i].kind != kNameToken) throw SyntaxError("invalid list of names");
+      if (i + 1 < names.size() && !isSeparator(names[i + 1], ',')) {
+        throw SyntaxError("invalid list of names");
+      }
+      declaration.outputs.push_back(names[i].text);
+    }
+    if (declaration.outputs.empty()) throw SyntaxError("invalid list of names");
+  } else {
+    throw SyntaxError("invalid function declaration");
+  }
+  return 3;
+}
+
 // The header of a `function` definition as it would be written.
 std::string headerText(const FunctionDeclaration& d) {
   std::string text = "function ";
@@ -264,27 +291,7 @@ std::unique_ptr<Statement> StatementCompiler::compileFunctionKeyword(TokenList& 
   std::size_t end = statement.size();
   if (end > 0 && statement[end - 1].kind == kDisplayMarkerToken) --end;
   FunctionDeclaration declaration;
-  std::size_t at = 1;
-  if (end >= 4 && statement[2].kind == kAssignOpToken && statement[2].code == '=') {
-    if (statement[1].kind == kNameToken) {
-      declaration.outputs = {statement[1].text};
-    } else if (statement[1].kind == kBracketToken && statement[1].code == ']') {
-      const TokenList& names = statement[1].children;
-      for (std::size_t i = 0; i < names.size(); i += 2) {
-        if (names[i].kind != kNameToken) throw SyntaxError("invalid list of names");
-        if (i + 1 < names.size() && !isSeparator(names[i + 1], ',')) {
-          throw SyntaxError("invalid list of names");
-        }
-        declaration.outputs.push_back(names[i].text);
-      }
-      if (declaration.outputs.empty()) throw SyntaxError("invalid list of names");
-    } else {
-      throw SyntaxError("invalid function declaration");
-    }
-    at = 3;
-  } else {
-    declaration.outputs = {kResultName};
-  }
+  std::size_t at = readOutputNames(statement, end, declaration);
   if (at >= end || statement[at].kind != kNameToken) {
     throw SyntaxError("invalid function declaration");
   }
