@@ -335,3 +335,79 @@ TEST_F(ExpressionCompilerTest, TheSameTreeEvaluatesAgainWithNewValues) {
 
 }  // namespace
 }  // namespace zirbin::compiler
+
+namespace zirbin::compiler {
+namespace {
+
+// Scalar variables take a quicker path than rows; both must give the same numbers.
+class ScalarPathTest : public ExpressionCompilerTest {
+ protected:
+  // Evaluates twice into one workspace, as a loop does: the second run finds a one-element
+  // workspace, which the quicker path writes into.
+  std::unique_ptr<values::Value> evalAgain(const std::string& text) {
+    EvaluatablePtr node = compile(text);
+    auto workspace = values::newValue(node->resultType());
+    node->pValue(*workspace);
+    return values::newValueCopy(*node->pValue(*workspace));
+  }
+  double number(const std::string& text) { return evalAgain(text)->getDouble(); }
+  int truth(const std::string& text) {
+    std::unique_ptr<values::Value> v = evalAgain(text);
+    EXPECT_TRUE(v->isBoolean()) << text;
+    return v->getInt();
+  }
+
+  // `text` over x and y, once with scalars and once with two-element rows whose first
+  // elements are the scalars.
+  void expectSameAsRows(const std::string& text, double x, double y) {
+    declare("x", x);
+    declare("y", y);
+    const double scalar = number(text);
+    declareRow("x", {x, 0});
+    declareRow("y", {y, 1});
+    const double row = number(text);
+    if (std::isnan(row)) {
+      EXPECT_TRUE(std::isnan(scalar)) << text << " with " << x << ", " << y;
+    } else {
+      EXPECT_EQ(std::signbit(scalar), std::signbit(row)) << text << " with " << x << ", " << y;
+      EXPECT_EQ(scalar, row) << text << " with " << x << ", " << y;
+    }
+  }
+};
+
+TEST_F(ScalarPathTest, ModMatchesFmodIncludingSignsAndLargeNumbers) {
+  const double values[] = {0, -0.0, 1, -1, 2, -2, 7, -7, 7.5, -7.5, 1e10, -1e10, 3e18, 1e19,
+                           2147483647, -2147483647, 2147483648.0, 0.1, 1e-300};
+  for (double a : values) {
+    for (double b : values) expectSameAsRows("x mod y", a, b);
+  }
+  declare("x", -4);
+  EXPECT_TRUE(std::signbit(number("x mod 2")));
+  EXPECT_EQ(number("x mod 3"), std::fmod(-4.0, 3.0));
+}
+
+TEST_F(ScalarPathTest, SequencesKeepTheOperatorLevels) {
+  const char* texts[] = {"x + y * 2 - 1", "x mod 3 + y", "1 + x mod 3", "x / y * 3 mod 5",
+                         "2 * x - y / 4 * 2", "x - y - 1", "x / 0"};
+  for (const char* text : texts) {
+    expectSameAsRows(text, 7, -2.5);
+    expectSameAsRows(text, -4, 3);
+  }
+}
+
+TEST_F(ScalarPathTest, ComparisonsWithLiteralsAndNaN) {
+  declare("x", 3);
+  EXPECT_EQ(truth("x == 3"), 1);
+  EXPECT_EQ(truth("x ~= 3"), 0);
+  EXPECT_EQ(truth("x mod 2 == 1"), 1);
+  EXPECT_EQ(truth("x < 4.5"), 1);
+  declare("x", std::nan(""));
+  EXPECT_EQ(truth("x == x"), 0);
+  EXPECT_EQ(truth("x ~= x"), 1);
+  declareInt("k", 5);
+  EXPECT_EQ(truth("k > 4.5"), 1);
+  EXPECT_EQ(truth("k * 2 == 10"), 1);
+}
+
+}  // namespace
+}  // namespace zirbin::compiler
