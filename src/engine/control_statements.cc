@@ -2,6 +2,7 @@
 #include "engine/control_statements.h"
 
 #include "engine/indexing_elements.h"
+#include "engine/scalar_fast_elements.h"
 #include "session/errors.h"
 #include "session/process_state.h"
 #include "values/list_value.h"
@@ -59,13 +60,16 @@ inline void setLoopInt(Value* variable, bool isDouble, int x) {
 WithStm::WithStm(EvaluatablePtr expression, int line, StatementPtr body)
     : Statement(std::move(expression), line),
       body_(std::move(body)),
-      scratch_(expression_ ? expression_->resultType() : values::DOUBLE_VAL) {}
+      scratch_(expression_ ? expression_->resultType() : values::DOUBLE_VAL),
+      scalarCondition_(dynamic_cast<const ScalarComparisonElement*>(expression_.get())) {}
 
 bool WithStm::uses(const Value* value) const {
   return (body_ && body_->uses(value)) || Statement::uses(value);
 }
 
 bool WithStm::condition(const char* message) {
+  bool holds;
+  if (scalarCondition_ && scalarCondition_->scalarTruth(holds)) return holds;
   ScratchSlot::Lease lease(scratch_);
   const Value* v = expression_->pValue(lease.value());
   if (v->size != 1) throw RuntimeError(message);

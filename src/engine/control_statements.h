@@ -7,6 +7,8 @@
 
 namespace zirbin::engine {
 
+class ScalarComparisonElement;
+
 // A statement with a body; the expression is the condition or the loop's range.
 class WithStm : public Statement {
  public:
@@ -21,6 +23,8 @@ class WithStm : public Statement {
 
   StatementPtr body_;
   ScratchSlot scratch_;  // for the expression's value
+  // The condition when it is a scalar comparison, which can answer without a value.
+  const ScalarComparisonElement* scalarCondition_ = nullptr;
 };
 
 // if condition: body. The condition must have exactly one element.

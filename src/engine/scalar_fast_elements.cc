@@ -170,33 +170,38 @@ ScalarComparisonElement::ScalarComparisonElement(EvaluatablePtr general, Side le
                                                  int code)
     : general_(std::move(general)), left_(left), right_(right), code_(code) {}
 
-const Value* ScalarComparisonElement::pValue(Value& workspace) {
+bool ScalarComparisonElement::scalarTruth(bool& holds) const {
   double x, y;
-  // Comparison nodes write an IntValue workspace, as the general ones do.
-  if (workspace.size != 1 || !left_.read(x) || !right_.read(y)) return general_->pValue(workspace);
-  bool r;
+  if (!left_.read(x) || !right_.read(y)) return false;
   switch (code_) {
     case kLess:
-      r = x < y;
+      holds = x < y;
       break;
     case kLessEqual:
-      r = x <= y;
+      holds = x <= y;
       break;
     case kEqual:
-      r = x == y;
+      holds = x == y;
       break;
     case kNotEqual:
-      r = x != y;
+      holds = x != y;
       break;
     case kGreaterEqual:
-      r = x >= y;
+      holds = x >= y;
       break;
     default:
-      r = x > y;
+      holds = x > y;
       break;
   }
+  return true;
+}
+
+const Value* ScalarComparisonElement::pValue(Value& workspace) {
+  // Comparison nodes write an IntValue workspace, as the general ones do.
+  bool holds;
+  if (workspace.size != 1 || !scalarTruth(holds)) return general_->pValue(workspace);
   auto& out = static_cast<IntValue&>(workspace);
-  out.data[0] = r ? 1 : 0;
+  out.data[0] = holds ? 1 : 0;
   out.nrow = 1;
   out.flags = values::JMAT_BOOL;
   return &workspace;

@@ -60,6 +60,9 @@ class ScalarComparisonElement : public Evaluatable {
   };
   ScalarComparisonElement(EvaluatablePtr general, Side left, Side right, int code);
   const Value* pValue(Value& workspace) override;
+  // The comparison's truth when both sides are plain scalars (conditions ask this without
+  // a value); false when the general node must run.
+  bool scalarTruth(bool& holds) const;
   int resultType() const override { return kIntType; }
   int nodeKind() const override { return general_->nodeKind(); }
   bool refersTo(const Value* value) const override { return general_->refersTo(value); }
