@@ -6,4 +6,5 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 [ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j2 --target bench_statements >/dev/null
-"$build/bin/bench_statements"
+# Processor time counts every thread: OpenBLAS helper threads, idle here, must not add theirs.
+OPENBLAS_NUM_THREADS=${OPENBLAS_NUM_THREADS:-1} "$build/bin/bench_statements"
