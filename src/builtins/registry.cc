@@ -118,7 +118,8 @@ void BuiltinRegistry::add(std::span<const BuiltinEntry> entries) {
     bool anyType =
         e.kind == BuiltinKind::General &&
         std::find(kTakesAnyType.begin(), kTakesAnyType.end(), e.name) != kTakesAnyType.end();
-    tables_[table].push_back({e.name, e.routine, e.minArgs, e.maxArgs, e.booleanResult, anyType});
+    tables_[table].push_back(
+        {e.name, e.routine, e.minArgs, e.maxArgs, e.booleanResult, anyType, e.resultTypeProbe});
     int index = static_cast<int>(tables_[table].size()) - 1;
     names_.insert_or_assign(std::string(e.name), Record{e.kind, index, e.resultType});
   }
@@ -166,6 +167,7 @@ FunctionInfo BuiltinRegistry::lastFunction() const {
   info.routine = slot.routine;
   info.takesAnyType = slot.takesAnyType;
   info.booleanResult = slot.booleanResult;
+  info.resultTypeProbe = slot.resultTypeProbe;
   return info;
 }
 

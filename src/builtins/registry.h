@@ -89,9 +89,16 @@ using Routine = std::variant<NoArgScalarRoutine, ValueFuncRoutine, ElementDouble
                              ElementIntRoutine, ValueToDoubleRoutine, ValueToIntRoutine,
                              ValueToValueRoutine, TwoArgRoutine, GeneralRoutine>;
 
+// For a General built-in whose result type follows from a first argument written as a
+// string in the command (`qload`: the type of the value stored in the named file): returns
+// the type code the call compiles with, or -1 to keep the registered result type. The
+// compiler calls it once, while the command compiles.
+using ResultTypeProbe = int (*)(const std::string& firstArgument);
+
 // One line of a family's table. `minArgs`/`maxArgs` matter for the General kind only (the
 // other kinds have fixed bounds). `booleanResult` marks int ColumnWise routines whose
 // result is a truth value (`all`, `any`): the result then gets the kind JMAT_BOOL.
+// `resultTypeProbe` (General kind only) may be null.
 struct BuiltinEntry {
   const char* name;
   BuiltinKind kind;
@@ -100,6 +107,7 @@ struct BuiltinEntry {
   int minArgs = 0;
   int maxArgs = 0;
   bool booleanResult = false;
+  ResultTypeProbe resultTypeProbe = nullptr;
 };
 
 // The complex form of an ElementWise double routine: exactly one of the two routines is
@@ -125,6 +133,7 @@ struct FunctionInfo {
   // (complex and list arguments included).
   bool takesAnyType = false;
   bool booleanResult = false;
+  ResultTypeProbe resultTypeProbe = nullptr;  // see BuiltinEntry
   const char* name = nullptr;                // the built-in's name (null for a user function)
   Routine routine;                           // a built-in's routine
   engine::UserFunc* userFunction = nullptr;  // kind 10 only
@@ -180,6 +189,7 @@ class BuiltinRegistry {
     int maxArgs;
     bool booleanResult;
     bool takesAnyType;
+    ResultTypeProbe resultTypeProbe;
   };
   static int tableOf(BuiltinKind kind, int resultType);
 

@@ -16,6 +16,7 @@
 #include "engine/user_function.h"
 #include "session/errors.h"
 #include "session/workspace.h"
+#include "values/math_matrix.h"
 #include "values/value.h"
 
 namespace zirbin::compiler {
@@ -344,6 +345,22 @@ EvaluatablePtr ExpressionCompiler::elementWiseCall(const std::string& name,
                                                      routineOf<engine::ElementDoubleFn>(info));
 }
 
+namespace {
+
+// The result type of a General call: the registered one, or, for a built-in with a probe
+// whose first argument is a string literal, the type the probe finds for that text.
+int generalResultType(const builtins::FunctionInfo& info,
+                      const std::vector<EvaluatablePtr>& arguments) {
+  if (info.resultTypeProbe == nullptr || arguments.empty()) return info.resultType;
+  auto* literal = dynamic_cast<engine::StringLiteralElement*>(arguments[0].get());
+  if (literal == nullptr) return info.resultType;
+  values::IntValue text;
+  const int type = info.resultTypeProbe(literal->pValue(text)->toString());
+  return type < 0 ? info.resultType : type;
+}
+
+}  // namespace
+
 // The node of every other kind, with its checked arguments.
 EvaluatablePtr ExpressionCompiler::callNode(const builtins::FunctionInfo& info,
                                             std::vector<EvaluatablePtr> arguments) {
@@ -385,10 +402,12 @@ EvaluatablePtr ExpressionCompiler::callNode(const builtins::FunctionInfo& info,
     case BuiltinKind::FunctorTwoArg:
       return std::make_unique<engine::SimpleFunctorElement>(
           std::move(first), std::move(arguments[1]), routineOf<engine::TwoArgFn>(info));
-    case BuiltinKind::General:
+    case BuiltinKind::General: {
       if (first) arguments[0] = std::move(first);
+      const int resultType = generalResultType(info, arguments);
       return std::make_unique<engine::GeneralFuncElement>(
-          info.name, std::move(arguments), routineOf<engine::GeneralFn>(info), info.resultType);
+          info.name, std::move(arguments), routineOf<engine::GeneralFn>(info), resultType);
+    }
     default:
       ZB_UNREACHABLE();
   }

@@ -3,6 +3,7 @@
 // value-file routines.
 #include "files/file_builtins.h"
 
+#include <optional>
 #include <span>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "session/errors.h"
 #include "session/process_state.h"
 #include "values/math_matrix.h"
+#include "values/value.h"
 
 namespace zirbin::files {
 namespace {
@@ -105,6 +107,16 @@ void qloadBuiltin(BuiltinArgs& args, Value& result, std::span<Value* const>) {
   qloadInto(paths(), args.value(0), result);
 }
 
+// The type a qload call compiles with when its file name is written as a string: a stored
+// list or complex value makes the call give that type; numbers and strings keep the double
+// result, which holds them (ints widened, a string keeping its kind).
+int qloadResultType(const std::string& name) {
+  if (session::pathList == nullptr) return -1;
+  const std::optional<int> type = storedValueType(*session::pathList, name);
+  if (!type || *type <= values::DOUBLE_VAL) return -1;
+  return *type;
+}
+
 void saveBuiltin(BuiltinArgs&, Value&, std::span<Value* const>) { saveRefused(); }
 
 // sysCommand(cmd): 0 before the command runs, 1 once it has returned. `command` may be the
@@ -128,7 +140,8 @@ constexpr builtins::BuiltinEntry kEntries[] = {
     {"qsave", BuiltinKind::General, builtins::kIntResult, qsaveBuiltin, 2, 2},
     {"writetext", BuiltinKind::General, builtins::kIntResult, writetextBuiltin, 2, 2},
     {"load", BuiltinKind::General, builtins::kDoubleResult, loadBuiltin, 1, 2},
-    {"qload", BuiltinKind::General, builtins::kDoubleResult, qloadBuiltin, 1, 1},
+    {"qload", BuiltinKind::General, builtins::kDoubleResult, qloadBuiltin, 1, 1, false,
+     qloadResultType},
 };
 
 }  // namespace

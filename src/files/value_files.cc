@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 
@@ -47,6 +48,29 @@ std::unique_ptr<values::Value> qloadFile(const PathList& paths, const values::Va
   return value;
 }
 
+std::optional<int> storedValueType(const PathList& paths, const std::string& name) {
+  std::string path;
+  try {
+    path = paths.resolveFile(name, true, "jmt", "qload");
+  } catch (const session::RuntimeError&) {
+    return std::nullopt;
+  }
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return std::nullopt;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return std::nullopt;
+  // The head of a value record: count, rows, flags, type code.
+  RecordReader in(file);
+  std::int32_t head[4];
+  bool ok = true;
+  for (std::int32_t& word : head) ok = ok && in.readInt32(word);
+  std::fclose(file);
+  if (!ok || head[0] < 0 || head[3] < values::INTEGER_VAL || head[3] > values::LIST_VAL) {
+    return std::nullopt;
+  }
+  return head[3];
+}
+
 void saveRefused() {
   session::checkFailed(
       "save",
@@ -61,7 +85,8 @@ void qloadInto(const PathList& paths, const values::Value& name, values::Value& 
   const bool fits = stored == target || (stored < target && target <= values::COMPLEX_VAL);
   if (!fits) {
     session::checkFailed("qload",
-                         "the stored value is a list or complex, which this call cannot return");
+                         "the stored value's type does not fit this call (name the file by a "
+                         "string in the call)");
   }
   result.assign(*value);
 }

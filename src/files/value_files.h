@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace zirbin::values {
@@ -26,6 +27,13 @@ void qsaveFile(const PathList& paths, const values::Value& name, const values::V
 // when the record is cut short or impossible.
 std::unique_ptr<values::Value> qloadFile(const PathList& paths, const values::Value& name);
 
+// The type code (0 int, 1 double, 2 complex, 3 list) of the value stored in the file that
+// qload(name) would read, or nullopt when there is none to be found (no such file, a name
+// that does not resolve, a damaged or "no value" record). Never throws. A call of qload
+// whose name is written as a string compiles for this type, so that a list or a complex
+// value comes back whole.
+std::optional<int> storedValueType(const PathList& paths, const std::string& name);
+
 // `save`: always fails with "in save: built-in version of save is not yet implemented;
 // sorry! (Maybe try savecsv or fwrite)".
 [[noreturn]] void saveRefused();
@@ -33,8 +41,9 @@ std::unique_ptr<values::Value> qloadFile(const PathList& paths, const values::Va
 // `qload(name)` into the call's result: the stored value is assigned to `result` when
 // `result` can hold it (the same type, or a wider number type); an int value (a string
 // included, with its kind) comes back into a double result. Fails with
-// "in qload: the stored value is a list or complex, which this call cannot return"
-// when `result` cannot hold it, besides the failures of qloadFile.
+// "in qload: the stored value's type does not fit this call (name the file by a string in
+// the call)" when `result` cannot hold it (the call was compiled for another type: see
+// storedValueType), besides the failures of qloadFile.
 void qloadInto(const PathList& paths, const values::Value& name, values::Value& result);
 
 // `sysCommand(cmd)`: runs `command` as "/bin/sh -c command" in the current directory and

@@ -178,6 +178,40 @@ TEST_F(TextFilesTest, QsaveQloadRoundTripOfAListWithComplexAndString) {
   EXPECT_EQ(items.data[1].value->toString(), "name");
 }
 
+TEST_F(TextFilesTest, StoredValueTypeReadsTheRecordHeadAndNeverThrows) {
+  ListValue list;
+  list.assignSame(DoubleValue(1));
+  qsaveFile(paths_, text("list"), list);
+  qsaveFile(paths_, text("number"), DoubleValue(2));
+  EXPECT_EQ(storedValueType(paths_, "list"), values::LIST_VAL);
+  EXPECT_EQ(storedValueType(paths_, "number.jmt"), values::DOUBLE_VAL);
+  temp_.write("short.jmt", std::string("\x01\0\0\0\x01\0", 6));
+  temp_.write("none.jmt", std::string("\xff\xff\xff\xff", 4));
+  temp_.write("odd.jmt", std::string("\x01\0\0\0\x01\0\0\0\0\0\0\0\x07\0\0\0", 16));
+  temp_.makeDirectory("folder.jmt");
+  for (const char* name : {"short", "none", "odd", "folder", "missing", ""}) {
+    EXPECT_EQ(storedValueType(paths_, name), std::nullopt) << name;
+  }
+}
+
+TEST_F(TextFilesTest, QloadIntoAResultThatCannotHoldTheStoredValueFails) {
+  ListValue list;
+  list.assignSame(DoubleValue(1));
+  qsaveFile(paths_, text("list"), list);
+  DoubleValue result;
+  EXPECT_EQ(failure([&] { qloadInto(paths_, text("list"), result); }),
+            "in qload: the stored value's type does not fit this call (name the file by a "
+            "string in the call)");
+  ListValue listResult;
+  qloadInto(paths_, text("list"), listResult);
+  EXPECT_EQ(listResult.size, 1);
+  IntValue word = text("word");
+  qsaveFile(paths_, text("word"), word);
+  qloadInto(paths_, text("word"), result);  // an int string widens into a double one
+  EXPECT_TRUE(result.isChar());
+  EXPECT_EQ(result.toString(), "word");
+}
+
 TEST_F(TextFilesTest, QloadOfEmptyOrDamagedFiles) {
   temp_.write("empty.jmt", "");
   auto value = qloadFile(paths_, text("empty"));
