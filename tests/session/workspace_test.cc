@@ -179,6 +179,64 @@ TEST_F(WorkspaceTest, DeclaredGlobalIsFoundThroughTheScope) {
   ws.leaveFunctionScope();
 }
 
+TEST_F(WorkspaceTest, SuspendedScopeComesBackWhole) {
+  Workspace ws(console.sink());
+  FakeFunction f;
+  ws.enterFunctionScope(&f, "body");
+  Value* local = ws.declareVariable("loc", 1);
+  ws.defineConst("k", 2);
+  ws.declareGlobal("gx");
+  Workspace::SuspendedScope scope = ws.suspendFunctionScope();
+  EXPECT_FALSE(ws.inFunctionScope());
+  EXPECT_EQ(ws.classify("loc"), SymbolKind::kUnknown);
+  ws.declareVariable("other", 1);  // a global now, not a local of the body
+  EXPECT_EQ(f.locals.size(), 1u);
+  ws.resumeFunctionScope(std::move(scope));
+  EXPECT_EQ(ws.functionName(), "body");
+  EXPECT_EQ(ws.classify("loc"), SymbolKind::kVariable);
+  EXPECT_EQ(ws.lookup().value, local);
+  EXPECT_EQ(ws.classify("k"), SymbolKind::kConstant);
+  EXPECT_EQ(ws.classify("gx"), SymbolKind::kVariable);
+  EXPECT_TRUE(ws.lookup().declaredGlobal);
+  ws.leaveFunctionScope();
+}
+
+TEST_F(WorkspaceTest, InlineParameterHidesEveryOtherMeaningForAWhile) {
+  Workspace ws(console.sink());
+  values::DoubleValue parameter;
+  // At global scope: a global of the same name is hidden, others stay visible.
+  ws.declareVariable("x", 1);
+  ws.declareVariable("a", 1);
+  Workspace::SuspendedScope scope = ws.bindInlineParameter("x", &parameter);
+  EXPECT_TRUE(ws.inFunctionScope());
+  EXPECT_EQ(ws.classify("x"), SymbolKind::kVariable);
+  EXPECT_EQ(ws.lookup().value, &parameter);
+  EXPECT_EQ(ws.classify("a"), SymbolKind::kVariable);
+  ws.resumeFunctionScope(std::move(scope));
+  EXPECT_FALSE(ws.inFunctionScope());
+  EXPECT_EQ(ws.classify("x"), SymbolKind::kVariable);
+  EXPECT_NE(ws.lookup().value, &parameter);
+  // In a body: a declared global and a function constant are hidden too.
+  FakeFunction f;
+  ws.enterFunctionScope(&f);
+  Value* local = ws.declareVariable("loc", 1);
+  ws.declareGlobal("x");
+  ws.defineConst("t", 1);
+  scope = ws.bindInlineParameter("x", &parameter);
+  EXPECT_EQ(ws.classify("x"), SymbolKind::kVariable);
+  EXPECT_EQ(ws.lookup().value, &parameter);
+  EXPECT_EQ(ws.classify("loc"), SymbolKind::kVariable);
+  EXPECT_EQ(ws.lookup().value, local);
+  ws.resumeFunctionScope(std::move(scope));
+  EXPECT_EQ(ws.classify("x"), SymbolKind::kVariable);
+  EXPECT_TRUE(ws.lookup().declaredGlobal);
+  scope = ws.bindInlineParameter("t", &parameter);
+  EXPECT_EQ(ws.classify("t"), SymbolKind::kVariable);
+  ws.resumeFunctionScope(std::move(scope));
+  EXPECT_EQ(ws.classify("t"), SymbolKind::kConstant);
+  ws.leaveFunctionScope();
+}
+
 TEST_F(WorkspaceTest, PersistentMustComeBeforeOtherLocals) {
   Workspace ws(console.sink());
   FakeFunction f;
