@@ -5,8 +5,8 @@
 
 #include <functional>
 #include <map>
-#include <set>
 #include <memory>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -191,9 +191,9 @@ class FunctionTable : public session::FunctionTableHook {
   // and are checked as such.
   bool loadingResource() const { return !loading_.empty(); }
 
-  // Destroys the function `name` alone (a definition that failed to compile).
+  // Removes the function `name` alone (a definition that failed to compile).
   void discard(const std::string& name);
-  // Destroys every function without the self-contained bit, announcing each.
+  // Removes every function without the self-contained bit, announcing each.
   void removeDependentFunctions();
   // Functions leave the table at once when removed, but are destroyed only here: the
   // statements of the command that removed them may still call them. The command cycle
