@@ -24,38 +24,49 @@ namespace {
 // 1-based positions named by an index, with room for a few without allocating.
 class IndexList {
  public:
-  int count() const { return static_cast<int>(positions_.size()); }
-  const int* data() const { return positions_.data(); }
-  int operator[](int i) const { return positions_[i]; }
+  int count() const { return count_; }
+  const int* data() const { return heap_.empty() ? inline_ : heap_.data(); }
+  int operator[](int i) const { return data()[i]; }
   bool fromEmptyMask() const { return fromEmptyMask_; }
   void clear() {
-    positions_.clear();
+    count_ = 0;
+    heap_.clear();
     fromEmptyMask_ = false;
   }
-  void push(int p) { positions_.push_back(p); }
+  void push(int p) {
+    if (heap_.empty() && count_ < kInline) {
+      inline_[count_++] = p;
+      return;
+    }
+    if (heap_.empty()) heap_.assign(inline_, inline_ + count_);
+    heap_.push_back(p);
+    ++count_;
+  }
   void setFromEmptyMask() { fromEmptyMask_ = true; }
-  int smallest() const { return *std::min_element(positions_.begin(), positions_.end()); }
-  int largest() const { return *std::max_element(positions_.begin(), positions_.end()); }
+  int smallest() const { return *std::min_element(data(), data() + count_); }
+  int largest() const { return *std::max_element(data(), data() + count_); }
 
  private:
-  std::vector<int> positions_;
+  // Indices held without a heap block: the common single index and short lists.
+  static constexpr int kInline = 4;
+  int inline_[kInline];
+  int count_ = 0;
+  std::vector<int> heap_;
   bool fromEmptyMask_ = false;
 };
 
 // Evaluates an index into positions. A null index or a bare ':' names 1..extent; a boolean
 // mask must have `extent` elements (else "invalid mask size" with `maskContext`) and names
 // its non-zero positions; doubles are truncated.
+// `scratch` receives the index's value: an IntValue for an int index, else a DoubleValue.
 void evalPositions(Evaluatable* index, int extent, int line, const char* maskContext,
-                   IndexList& out) {
+                   IndexList& out, Value& scratch) {
   out.clear();
   if (!index || index->nodeKind() == kOpenSequenceNode) {
     for (int i = 1; i <= extent; ++i) out.push(i);
     return;
   }
-  std::unique_ptr<Value> scratch =
-      values::newValue(index->resultType() == values::INTEGER_VAL ? values::INTEGER_VAL
-                                                                  : values::DOUBLE_VAL);
-  const Value* v = index->pValue(*scratch);
+  const Value* v = index->pValue(scratch);
   if (v->isBoolean()) {
     if (v->size != extent) {
       reportLine(line);
@@ -76,6 +87,17 @@ void evalPositions(Evaluatable* index, int extent, int line, const char* maskCon
   } else {
     throw RuntimeError("invalid type of index");
   }
+}
+
+int indexType(const Evaluatable* index) {
+  return index && index->resultType() == values::INTEGER_VAL ? values::INTEGER_VAL
+                                                               : values::DOUBLE_VAL;
+}
+
+void evalPositions(Evaluatable* index, int extent, int line, const char* maskContext,
+                   IndexList& out) {
+  std::unique_ptr<Value> scratch = values::newValue(indexType(index));
+  evalPositions(index, extent, line, maskContext, out, *scratch);
 }
 
 // Extent of a value along a dimension code (0 elements, 1 rows, 2 columns, 3 pages).
@@ -284,7 +306,8 @@ SingleIndexedAssignStm::SingleIndexedAssignStm(EvaluatablePtr rhs, int line, Val
     : AssignStm(std::move(rhs), line, target),
       index_(std::move(index)),
       dimension_(dimension),
-      op_(op) {}
+      op_(op),
+      indexScratch_(indexType(index_.get())) {}
 
 bool SingleIndexedAssignStm::uses(const Value* value) const {
   return AssignStm::uses(value) || index_->refersTo(value);
@@ -295,7 +318,8 @@ void SingleIndexedAssignStm::exe() {
   const int dimension = chooseDimension(t, dimension_);
   const int extent = extentOf(t, dimension);
   IndexList list;
-  evalPositions(index_.get(), extent, line_, "lhs", list);
+  ScratchSlot::Lease indexLease(indexScratch_);
+  evalPositions(index_.get(), extent, line_, "lhs", list, indexLease.value());
   if (list.count() == 0 || list.smallest() < 1 || list.largest() > extent + 1) {
     failAt(line_, "lhs", "index out of bounds");
   }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/assign_statements.h"
+#include "engine/scratch_slot.h"
 
 namespace zirbin::engine {
 
@@ -24,6 +25,7 @@ class SingleIndexedAssignStm : public AssignStm {
   EvaluatablePtr index_;
   int dimension_;
   char op_;
+  ScratchSlot indexScratch_;  // the index's value
 };
 
 // x[a:s:b] = rhs on a double target (no growth). `step` may be null.

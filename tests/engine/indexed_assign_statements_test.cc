@@ -213,3 +213,30 @@ TEST(ErasureStm, PagesOfA3DValue) {
 
 }  // namespace
 }  // namespace zirbin::engine
+
+namespace zirbin::engine {
+namespace {
+
+using namespace testing;
+
+TEST(SingleIndexedAssignStm, LongIndexListsAndMasks) {
+  auto v = doubles({0, 0, 0, 0, 0, 0, 0});
+  SingleIndexedAssignStm six(literal(doubles({1, 2, 3, 4, 5, 6})), 0, v.get(),
+                             literal(ints({7, 6, 5, 4, 3, 2})), kChooseDimension, '=');
+  six.exe();
+  EXPECT_EQ(elements(*v), (std::vector<double>{0, 6, 5, 4, 3, 2, 1}));
+  SingleIndexedAssignStm mask(literal(9.0), 0, v.get(),
+                              literal(ints({1, 1, 1, 1, 1, 0, 1}, 1, values::JMAT_BOOL)),
+                              kChooseDimension, '=');
+  mask.exe();
+  EXPECT_EQ(elements(*v), (std::vector<double>{9, 9, 9, 9, 9, 2, 9}));
+  // The same statement run again starts from an empty list.
+  SingleIndexedAssignStm one(literal(4.0), 0, v.get(), literal(ints({6})), kChooseDimension,
+                             '=');
+  one.exe();
+  one.exe();
+  EXPECT_EQ(elements(*v), (std::vector<double>{9, 9, 9, 9, 9, 4, 9}));
+}
+
+}  // namespace
+}  // namespace zirbin::engine
