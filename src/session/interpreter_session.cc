@@ -53,6 +53,29 @@ class ConsoleScope {
   InterpreterSession* savedSession_;
 };
 
+// Makes a session's call-trace flag the process-wide one while one of its commands runs
+// and takes back what `debug` left in it afterwards; the flag and trace depth of a command
+// that runs this one (another session's) come back as they were.
+class TraceScope {
+ public:
+  explicit TraceScope(bool& sessionTrace)
+      : sessionTrace_(sessionTrace), savedTrace_(callTrace), savedDepth_(traceDepth) {
+    callTrace = sessionTrace;
+  }
+  ~TraceScope() {
+    sessionTrace_ = callTrace;
+    callTrace = savedTrace_;
+    traceDepth = savedDepth_;
+  }
+  TraceScope(const TraceScope&) = delete;
+  TraceScope& operator=(const TraceScope&) = delete;
+
+ private:
+  bool& sessionTrace_;
+  bool savedTrace_;
+  int savedDepth_;
+};
+
 // Writes one plain console line: shown literally, whatever characters it holds.
 void printPlainLine(ConsoleOutput& output, const std::string& text) {
   output.print(text, true, kPrintText);
@@ -169,6 +192,7 @@ void InterpreterSession::loadInput(const std::string& text, char mode) {
 
 bool InterpreterSession::runCommand() {
   ConsoleScope scope(output_, workspace_, host_, pathList_, this);
+  TraceScope trace(callTrace_);
   compiler_->setDepth(0);
   traceDepth = 0;
   engine::resetReportedLine();  // a new command's trace is complete

@@ -121,6 +121,7 @@ class InterpreterSession {
   std::unique_ptr<compiler::StatementCompiler> compiler_;
   CommandCompiler compileCommand_;
   int errorCount_ = 0;
+  bool callTrace_ = false;  // the call trace of `debug`: off when a session is made
 };
 
 }  // namespace zirbin::session

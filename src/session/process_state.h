@@ -66,8 +66,9 @@ inline files::PathList* pathList = nullptr;
 
 // The call trace of user functions: switched by the built-in `debug`. While on, each call
 // through a UserFuncElement raises traceDepth and shows its line ("-" per level, "> ",
-// the name); a quick function's evaluation turns it off for its duration. traceDepth is
-// reset by the command cycle before each command.
+// the name); a quick function's evaluation turns it off for its duration. While a
+// command runs, callTrace is its session's own flag (off when a session is made) and
+// traceDepth starts at 0; the command cycle sets both.
 inline bool callTrace = false;
 inline int traceDepth = 0;
 

@@ -27,6 +27,10 @@ class LineOutput : public ConsoleOutput {
     lines.push_back(current_);
     current_.clear();
   }
+  // Ends a line left open (as the console shows it before the next prompt).
+  void flush() {
+    if (!current_.empty()) newLine();
+  }
   std::vector<std::string> lines;
 
  private:
@@ -54,6 +58,7 @@ class SessionFunctions : public ::testing::Test {
   std::vector<std::string> typed(const std::string& line) {
     output_.lines.clear();
     session_.submitInput(line, kTypedMode);
+    output_.flush();
     return output_.lines;
   }
   double global(const std::string& name) {
@@ -64,6 +69,7 @@ class SessionFunctions : public ::testing::Test {
   std::vector<std::string> pasted(const std::string& text) {
     output_.lines.clear();
     session_.submitInput(text, 'p');
+    output_.flush();
     return output_.lines;
   }
 
@@ -174,6 +180,22 @@ TEST_F(SessionFunctions, LongChainOfQuickFunctionsEndsInAnErrorNotACrash) {
   EXPECT_NE(lines.back().find("max recursion depth exceeded"), std::string::npos);
   typed("r = q5(1);");
   EXPECT_EQ(global("r"), 6);
+}
+
+TEST_F(SessionFunctions, CallTraceBelongsToItsSession) {
+  EXPECT_EQ(pasted("function r = traced(x)\r  r = x\rend\r"), Lines{});
+  typed("debug");
+  EXPECT_EQ(typed("r = traced(1);"), Lines{"-> traced"});
+  LineOutput otherOutput;
+  InterpreterSession other(host_, otherOutput, true);
+  other.submitInput("function r = quiet(x)\r  r = x\rend\r", 'p');
+  otherOutput.lines.clear();
+  other.submitInput("r = quiet(1);", kTypedMode);
+  otherOutput.flush();
+  EXPECT_EQ(otherOutput.lines, Lines{});
+  EXPECT_EQ(typed("r = traced(2);"), Lines{"-> traced"});
+  typed("debug(0)");
+  EXPECT_EQ(typed("r = traced(3);"), Lines{});
 }
 
 }  // namespace
