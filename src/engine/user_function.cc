@@ -279,6 +279,39 @@ const Value* UserFunc::callQuick(std::span<const Value* const> arguments, bool v
     return &result;
   }
   ActivationCount count(name());
+  if (!quickActive_) {
+    quickActive_ = true;
+    try {
+      const Value* v = evaluateQuick(arguments, vectorised, result);
+      quickActive_ = false;
+      return v;
+    } catch (...) {
+      quickActive_ = false;
+      throw;
+    }
+  }
+  // Re-entered through a general function that its expression calls (an inline function
+  // of a recursive body): the outer evaluation's parameters and scratch are set aside.
+  std::vector<std::unique_ptr<Value>> saved;
+  for (int i = 0; i < parameterCount(); ++i) saved.push_back(values::newValueCopy(*locals_[i]));
+  std::unique_ptr<Value> point = std::move(point_);
+  const auto restore = [&]() {
+    for (std::size_t i = 0; i < saved.size(); ++i) locals_[i]->assign(*saved[i]);
+    point_ = std::move(point);
+  };
+  try {
+    const Value* v = evaluateQuick(arguments, vectorised, result);
+    if (v != &result) result.assign(*v);
+  } catch (...) {
+    restore();
+    throw;
+  }
+  restore();
+  return &result;
+}
+
+const Value* UserFunc::evaluateQuick(std::span<const Value* const> arguments, bool vectorised,
+                                     Value& result) {
   Evaluatable* expression = quickExpression();
   const std::size_t n = std::min(arguments.size(), static_cast<std::size_t>(parameterCount()));
   for (std::size_t i = 0; i < n; ++i) {

@@ -130,6 +130,9 @@ class UserFunc : public session::FunctionScopeOwner {
   void copyBackReferences(std::span<Value* const> references);
   void releaseArrays();
   bool savedLocal(std::size_t index) const;
+  // The quick call proper: binds the parameters and evaluates the expression.
+  const Value* evaluateQuick(std::span<const Value* const> arguments, bool vectorised,
+                             Value& result);
 
   FunctionDeclaration declaration_;
   int flags_ = kCallsOnlyQuick | kSelfContained;
@@ -143,6 +146,7 @@ class UserFunc : public session::FunctionScopeOwner {
   std::vector<Value*> extras_;
   std::vector<SavedSlot> frames_;  // the saved frames, locals_.size() slots each
   std::unique_ptr<Value> point_;  // scratch of vectorised quick calls
+  bool quickActive_ = false;      // a quick call is being evaluated
 };
 
 // Loads the resource file of a name (the program directory's resource/ folder): compiles
