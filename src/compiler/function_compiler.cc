@@ -290,6 +290,7 @@ std::unique_ptr<Statement> StatementCompiler::compileFunctionKeyword(TokenList& 
                                                                     bool definition) {
   std::size_t end = statement.size();
   if (end > 0 && statement[end - 1].kind == kDisplayMarkerToken) --end;
+  if (end == 1) throw SyntaxError("incomplete statement");
   FunctionDeclaration declaration;
   std::size_t at = readOutputNames(statement, end, declaration);
   if (at >= end || statement[at].kind != kNameToken) {
