@@ -6,6 +6,7 @@
 
 #include "engine/indexing_elements.h"
 #include "engine/run_state.h"
+#include "engine/scalar_fast_elements.h"
 #include "session/errors.h"
 #include "session/process_state.h"
 #include "values/list_value.h"
@@ -145,7 +146,22 @@ void AssignStm::exe() {
 // The right side is evaluated into the statement's scratch value and then copied, never
 // straight into the target, so that a right side that fails half-way leaves the target
 // as it was and one that reads the target sees its old value.
-void FastAssignStm::exe() { AssignStm::exe(); }
+FastAssignStm::FastAssignStm(EvaluatablePtr rhs, int line, Value* target)
+    : AssignStm(std::move(rhs), line, target),
+      scalarRhs_(dynamic_cast<const ScalarArithmeticElement*>(expression_.get())) {}
+
+void FastAssignStm::exe() {
+  // Scalar arithmetic cannot fail half-way: its number goes straight into a scalar target.
+  auto& target = *static_cast<DoubleValue*>(target_);
+  double x;
+  if (scalarRhs_ && target.size == 1 && scalarRhs_->scalar(x)) {
+    target.data[0] = x;
+    target.nrow = 1;
+    target.flags = 0;
+    return;
+  }
+  AssignStm::exe();
+}
 
 OpAssignIntStm::OpAssignIntStm(EvaluatablePtr rhs, int line, Value* target, char op)
     : AssignStm(std::move(rhs), line, target), op_(op) {}

@@ -7,6 +7,8 @@
 
 namespace zirbin::engine {
 
+class ScalarArithmeticElement;
+
 // x = rhs on a double target: the right side is evaluated, an int result converted, and
 // the target takes its elements, row count and flags. The target is not owned.
 class AssignStm : public Statement {
@@ -27,8 +29,12 @@ class AssignStm : public Statement {
 // into the target's storage.
 class FastAssignStm : public AssignStm {
  public:
-  using AssignStm::AssignStm;
+  FastAssignStm(EvaluatablePtr rhs, int line, Value* target);
   void exe() override;
+
+ private:
+  // The right side when it is scalar arithmetic, which can hand over a plain number.
+  const ScalarArithmeticElement* scalarRhs_;
 };
 
 // x op= rhs on a double target with an int right side; `op` is the operator character
