@@ -141,6 +141,10 @@ void InterpreterSession::compileDefinitions(const std::string& path) {
     }
   } catch (...) {
     workspace_.resumeFunctionScope(std::move(scope));
+    // The report that follows names the command's line; this one says where the file
+    // being read stood.
+    printPlainLine(output_, "in " + std::filesystem::path(path).filename().string() +
+                                " at line " + std::to_string(source.lineNumber()));
     throw;
   }
   workspace_.resumeFunctionScope(std::move(scope));
