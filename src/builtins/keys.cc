@@ -2,10 +2,11 @@
 // name (m[zipkey("abc"), keys] finds the row whose key is that name). zipkey packs,
 // unzipkey and unzipg unpack.
 #include <algorithm>
-#include <cmath>
+#include <optional>
 
 #include "builtins/families.h"
 #include "builtins/routine_support.h"
+#include "values/zipped_key.h"
 
 namespace zirbin::builtins {
 
@@ -13,45 +14,11 @@ namespace {
 
 using session::checkFailed;
 
-// A key is a number in base 97 with one digit per character: 0 for no character, 1 to 96
-// for the codes 32 to 127. Eight digits stay below 2^53, so every key is an exact double,
-// and keys compare as their names do (a shorter name before its longer continuations).
-constexpr int kKeyBase = 97;
-constexpr int kKeyCharacters = 8;
-constexpr int kFirstKeyCode = 32;
-constexpr int kLastKeyCode = 127;
-constexpr double kKeyLimit = 7837433594376961.0;  // 97^8
-static_assert(kKeyLimit < 9007199254740992.0, "keys must stay exact doubles (below 2^53)");
-
-double packName(const std::string& name) {
-  if (name.size() > static_cast<size_t>(kKeyCharacters)) {
-    checkFailed("zipkey", "a key holds at most 8 characters");
-  }
-  double key = 0;
-  for (int i = 0; i < kKeyCharacters; ++i) {
-    int digit = 0;
-    if (i < static_cast<int>(name.size())) {
-      int code = static_cast<unsigned char>(name[i]);
-      if (code < kFirstKeyCode || code > kLastKeyCode) {
-        checkFailed("zipkey", "a key holds printable characters only");
-      }
-      digit = code - kFirstKeyCode + 1;
-    }
-    key = key * kKeyBase + digit;
-  }
-  return key;
-}
-
+// The name of `key`; a number that is no key fails the internal check in `context`.
 std::string unpackKey(const char* context, double key) {
-  if (!(key >= 0 && key < kKeyLimit && key == std::floor(key))) checkFailed(context, "not a key");
-  std::string name(kKeyCharacters, ' ');
-  auto k = static_cast<int64_t>(key);
-  for (int i = kKeyCharacters - 1; i >= 0; --i) {
-    int digit = static_cast<int>(k % kKeyBase);
-    k /= kKeyBase;
-    name[i] = digit == 0 ? '\0' : static_cast<char>(digit - 1 + kFirstKeyCode);
-  }
-  return name.substr(0, name.find('\0'));
+  std::optional<std::string> name = values::unzipName(key);
+  if (!name) checkFailed(context, "not a key");
+  return *name;
 }
 
 // zipkey(s): the key of the string s; for a character matrix the keys of its rows (with
@@ -67,7 +34,7 @@ void zipkey(Value& argument, Value& result) {
       name += static_cast<char>(values::truncateToInt(a[static_cast<size_t>(c) * rows + r]));
     }
     name.erase(name.find_last_not_of(' ') + 1);
-    keys[r] = packName(name);
+    keys[r] = values::zipName(name);
   }
   double* out = shapeDoubles(result, rows, 1, values::JMAT_ZIPKEY);
   std::copy(keys.begin(), keys.end(), out);

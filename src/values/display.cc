@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "session/console_output.h"
@@ -11,6 +12,7 @@
 #include "session/process_state.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
+#include "values/zipped_key.h"
 
 namespace zirbin::values {
 
@@ -77,6 +79,28 @@ std::vector<std::string> characterForm(const Value& value, const std::vector<int
     std::string text(static_cast<size_t>(cols), '\0');
     for (int c = 0; c < cols; ++c) {
       text[c] = static_cast<char>(characterCodeAt(value, static_cast<int64_t>(c) * value.nrow + r) & 0xFF);
+    }
+    lines.push_back(std::move(text));
+  }
+  return lines;
+}
+
+// Zipped keys shown as their names, the keys of one row separated by a blank; nothing
+// when some element is no key (a key changed by arithmetic), which then shows as a number.
+std::optional<std::vector<std::string>> keyForm(const Value& value, const std::vector<int>& rows) {
+  std::vector<std::string> lines;
+  int cols = value.ncol();
+  for (int r : rows) {
+    std::string text;
+    for (int c = 0; c < cols; ++c) {
+      int64_t i = static_cast<int64_t>(c) * value.nrow + r;
+      double key = -1;  // a complex value holds no keys
+      if (value.valueType() == INTEGER_VAL) key = static_cast<const JMatrix<int>&>(value).data[i];
+      if (value.valueType() == DOUBLE_VAL) key = static_cast<const JMatrix<double>&>(value).data[i];
+      std::optional<std::string> name = unzipName(key);
+      if (!name) return std::nullopt;
+      if (c > 0) text += ' ';
+      text += *name;
     }
     lines.push_back(std::move(text));
   }
@@ -179,7 +203,8 @@ void displayNumeric(LineWriter& writer, const Value& value, char colour, int sho
 }
 
 void displayCharacters(LineWriter& writer, const Value& value, char colour, int shownRows) {
-  std::vector<std::string> rows = stringForm(0, value, 0, shownRows, 0);
+  // The precision serves only a zipped key whose elements are no keys.
+  std::vector<std::string> rows = stringForm(kPrecisionNarrow, value, 0, shownRows, 0);
   int formed = shownRows != 0 ? shownRows : value.nrow;
   for (int r = 0; r < formed; ++r) writer.characters(colour, rows[r]);
   if (shownRows != 0) {
@@ -236,12 +261,11 @@ std::vector<std::string> stringForm(int precision, const Value& value, int group
   int kind = value.kind();
   if (value.size == 0) return {kind == JMAT_CHAR ? "''" : "[]"};
   if (value.valueType() == LIST_VAL) throw std::string("stringForm not implemented for LIST_VAL");
-  if (kind == JMAT_ZIPKEY) {
-    session::check(value.valueType() == INTEGER_VAL, "display/stringForm",
-                   "the base type of a key is wrong");
-  }
   std::vector<int> rows = rowsToForm(value, maxRows);
-  if (kind == JMAT_CHAR || kind == JMAT_ZIPKEY) return characterForm(value, rows);
+  if (kind == JMAT_CHAR) return characterForm(value, rows);
+  if (kind == JMAT_ZIPKEY) {
+    if (std::optional<std::vector<std::string>> names = keyForm(value, rows)) return *names;
+  }
   int cols = value.ncol();
   if (maxCols != 0 && cols > maxCols) cols = maxCols;
   return numericForm(precision, value, group, rows, cols);

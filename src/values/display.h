@@ -20,10 +20,10 @@ char colourLetter(const Value& value);
 // The value as row texts (no markup but the emphasis groups of the column groups):
 // '' / [] for an empty value; numeric kinds as right-aligned columns (every group-th
 // column from the second on emphasised, group 0 for none); character kinds and zipped
-// keys one text per row. At most maxRows rows (0: all) and maxCols columns; when rows
+// keys one text per row (the names of the row's keys separated by blanks; numbers when
+// some element is no key). At most maxRows rows (0: all) and maxCols columns; when rows
 // were cut one more text holds the value's last row. A list throws the text
-// "stringForm not implemented for LIST_VAL"; a zipped key that is not an integer matrix
-// fails the internal check ("display/stringForm").
+// "stringForm not implemented for LIST_VAL".
 std::vector<std::string> stringForm(int precision, const Value& value, int group, int maxRows,
                                     int maxCols);
 

@@ -12,6 +12,7 @@
 #include "session/errors.h"
 #include "session/process_state.h"
 #include "values/display.h"
+#include "values/zipped_key.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 
@@ -178,18 +179,24 @@ TEST(Display, LineFeedsInAStringStartNewColouredLines) {
   EXPECT_EQ(shown(text("a\n{b")), (std::vector<std::string>{"{m a", "{m;{b"}));
 }
 
-TEST(Display, ZippedKeysMustBeIntegers) {
-  IntValue key = text("k");
+TEST(Display, ZippedKeysShowTheirNamesFixesBaseTypeFailure) {
+  DoubleValue key(zipName("alpha"));
   key.flags = JMAT_ZIPKEY;
-  EXPECT_EQ(shown(key), (std::vector<std::string>{"{g k"}));
-  DoubleValue bad(1);
-  bad.flags = JMAT_ZIPKEY;
-  try {
-    shown(bad);
-    FAIL();
-  } catch (const session::RuntimeError& e) {
-    EXPECT_EQ(e.text, "in display/stringForm: the base type of a key is wrong");
-  }
+  EXPECT_EQ(shown(key), (std::vector<std::string>{"{g alpha"}));
+  DoubleValue keys;
+  keys.setLayout(2, 2, JMAT_ZIPKEY);
+  keys.data[0] = zipName("ab");
+  keys.data[1] = zipName("a b");
+  EXPECT_EQ(shown(keys), (std::vector<std::string>{"{g ab", "{g a b"}));
+}
+
+TEST(Display, ZippedKeyThatHoldsNoKeyShowsItsNumber) {
+  DoubleValue notKey(2.5);
+  notKey.flags = JMAT_ZIPKEY;
+  EXPECT_EQ(shown(notKey), (std::vector<std::string>{"{g  2.5"}));
+  IntValue code = text("k");  // 107: a character after empty places is no key
+  code.flags = JMAT_ZIPKEY;
+  EXPECT_EQ(shown(code), (std::vector<std::string>{"{g  107"}));
 }
 
 TEST(Display, ListsWithBracketsAndNesting) {
