@@ -31,6 +31,13 @@ enum Table : int {
 constexpr std::array<std::string_view, 10> kTakesAnyType = {
     "list", "disp", "save", "menu", "writetext", "fft", "ifft", "join", "cdiag", "qsave"};
 
+// The ValueToScalar queries that read only what every value has (its type code, shape
+// kind and extents), so they answer for complex values and lists too: otherwise the type
+// codes 2 and 3 could never come back from type and typeinfo.
+constexpr std::array<std::string_view, 10> kQueriesOfAnyType = {
+    "type", "typeinfo", "size", "nrow", "ncol", "isempty", "isscalar", "isvector", "isboolean",
+    "ischar"};
+
 // The routine signature (alternative of Routine) that each table holds.
 // ORDER TABLE
 constexpr std::array<std::size_t, kTables> kTableSignature = {
@@ -115,9 +122,11 @@ void BuiltinRegistry::add(std::span<const BuiltinEntry> entries) {
     int table = tableOf(e.kind, e.resultType);
     ZB_ASSERT(e.routine.index() == kTableSignature[table], "routine signature differs from kind");
     ZB_ASSERT(e.maxArgs == kNoUpperBound || e.maxArgs >= e.minArgs, "argument bounds");
-    bool anyType =
-        e.kind == BuiltinKind::General &&
-        std::find(kTakesAnyType.begin(), kTakesAnyType.end(), e.name) != kTakesAnyType.end();
+    const auto listed = [&e](const auto& names) {
+      return std::find(names.begin(), names.end(), e.name) != names.end();
+    };
+    bool anyType = (e.kind == BuiltinKind::General && listed(kTakesAnyType)) ||
+                   (e.kind == BuiltinKind::ValueToScalar && listed(kQueriesOfAnyType));
     tables_[table].push_back(
         {e.name, e.routine, e.minArgs, e.maxArgs, e.booleanResult, anyType, e.resultTypeProbe});
     int index = static_cast<int>(tables_[table].size()) - 1;

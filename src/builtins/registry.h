@@ -129,8 +129,9 @@ struct ComplexFormEntry {
 struct FunctionInfo {
   BuiltinKind kind = BuiltinKind::None;
   int resultType = kDoubleResult;
-  // Set for a user function, and for a General built-in that takes arguments of any type
-  // (complex and list arguments included).
+  // Set for a user function, for a General built-in that takes arguments of any type
+  // (complex and list arguments included), and for the value queries that answer for
+  // every value (type, typeinfo, size and the is-queries of the shape).
   bool takesAnyType = false;
   bool booleanResult = false;
   ResultTypeProbe resultTypeProbe = nullptr;  // see BuiltinEntry

@@ -304,7 +304,9 @@ EvaluatablePtr ExpressionCompiler::makeCall(const std::string& name,
   for (EvaluatablePtr& argument : arguments) {
     const int type = argument->resultType();
     if (type == engine::kUnknownType) {
-      argument = std::make_unique<engine::TypeCheckElement>(std::move(argument));
+      if (!info.takesAnyType) {
+        argument = std::make_unique<engine::TypeCheckElement>(std::move(argument));
+      }
     } else if (type == engine::kComplexType || type == engine::kListType) {
       if (kind == BuiltinKind::ElementWise) {
         if (type == engine::kListType) throw SyntaxError("function may not be applied to a list");

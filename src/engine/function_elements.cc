@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "builtins/registry.h"
+#include "engine/indexing_elements.h"
 #include "session/errors.h"
 #include "values/math_kernels.h"
 
@@ -141,7 +142,11 @@ Value2ScalarI_Element::Value2ScalarI_Element(EvaluatablePtr child, ValueToIntFn 
     : With1Evaluatable(std::move(child)), f_(f) {}
 
 const Value* Value2ScalarI_Element::pValue(Value& workspace) {
-  const Value* v = a_->pValue(scratchOf(scratch_, evaluationType(a_->resultType())));
+  // A bare list item reaches only the queries that answer for every type (the others get
+  // it through a type check): they read the item itself, whatever its class.
+  const Value* v = a_->nodeKind() == kListItemNode
+                       ? static_cast<ListItemElement&>(*a_).item()
+                       : a_->pValue(scratchOf(scratch_, evaluationType(a_->resultType())));
   workspace.assignInt(f_(*v));
   return &workspace;
 }
