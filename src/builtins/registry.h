@@ -134,10 +134,11 @@ struct FunctionInfo {
   // every value (type, typeinfo, size and the is-queries of the shape).
   bool takesAnyType = false;
   bool booleanResult = false;
-  ResultTypeProbe resultTypeProbe = nullptr;  // see BuiltinEntry
   const char* name = nullptr;                // the built-in's name (null for a user function)
   Routine routine;                           // a built-in's routine
   engine::UserFunc* userFunction = nullptr;  // kind 10 only
+  // The result-type probe of a General built-in (see BuiltinEntry); null for most.
+  ResultTypeProbe resultTypeProbe = nullptr;
 };
 
 // The registry. Filled once at start-up by registerAll (library.h), read-only afterwards

@@ -25,7 +25,8 @@ using builtins::BuiltinKind;
 using values::Value;
 
 const PathList& paths() {
-  if (session::pathList == nullptr) throw session::RuntimeError("no interpreter session is running");
+  if (session::pathList == nullptr)
+    throw session::RuntimeError("no interpreter session is running");
   return *session::pathList;
 }
 

@@ -84,9 +84,8 @@ void qloadInto(const PathList& paths, const values::Value& name, values::Value& 
   // Numbers widen int -> double -> complex; a list fits only a list.
   const bool fits = stored == target || (stored < target && target <= values::COMPLEX_VAL);
   if (!fits) {
-    session::checkFailed("qload",
-                         "the stored value's type does not fit this call (name the file by a "
-                         "string in the call)");
+    session::checkFailed(
+        "qload", "the type of the stored value differs from the one this call was compiled for");
   }
   result.assign(*value);
 }

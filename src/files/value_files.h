@@ -41,8 +41,8 @@ std::optional<int> storedValueType(const PathList& paths, const std::string& nam
 // `qload(name)` into the call's result: the stored value is assigned to `result` when
 // `result` can hold it (the same type, or a wider number type); an int value (a string
 // included, with its kind) comes back into a double result. Fails with
-// "in qload: the stored value's type does not fit this call (name the file by a string in
-// the call)" when `result` cannot hold it (the call was compiled for another type: see
+// "in qload: the type of the stored value differs from the one this call was
+// compiled for" when `result` cannot hold it (the call was compiled for another type: see
 // storedValueType), besides the failures of qloadFile.
 void qloadInto(const PathList& paths, const values::Value& name, values::Value& result);
 

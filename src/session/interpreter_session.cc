@@ -18,9 +18,9 @@ namespace zirbin::session {
 
 namespace {
 
-// Makes a session's output, workspace, host and path list the process-wide ones (and the session the
-// running one) while one of its commands runs, and puts the previous ones back afterwards
-// (a secondary session may run inside another's callback).
+// Makes a session's output, workspace, host and path list the process-wide ones (and the
+// session the running one) while one of its commands runs, and puts the previous ones back
+// afterwards (a secondary session may run inside another's callback).
 InterpreterSession* runningSession = nullptr;
 
 class ConsoleScope {

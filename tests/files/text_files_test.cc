@@ -200,8 +200,8 @@ TEST_F(TextFilesTest, QloadIntoAResultThatCannotHoldTheStoredValueFails) {
   qsaveFile(paths_, text("list"), list);
   DoubleValue result;
   EXPECT_EQ(failure([&] { qloadInto(paths_, text("list"), result); }),
-            "in qload: the stored value's type does not fit this call (name the file by a "
-            "string in the call)");
+            "in qload: the type of the stored value differs from the one this call was "
+            "compiled for");
   ListValue listResult;
   qloadInto(paths_, text("list"), listResult);
   EXPECT_EQ(listResult.size, 1);
