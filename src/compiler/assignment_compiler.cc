@@ -212,6 +212,10 @@ std::unique_ptr<Statement> StatementCompiler::compileAssignment(TokenList& state
                       (o == values::LIST_VAL && (indexed || isGrow(op)));
     const bool accepted = t == o || (t < o && o <= values::COMPLEX_VAL);
     if (!skip && !accepted) {
+      // Declaring the list again would drop its items before the operator saw them.
+      if (o == values::LIST_VAL && isOpAssign(op)) {
+        throw SyntaxError("illegal operator-assignment for a list");
+      }
       if (workspace_.inFunctionScope()) throw SyntaxError("incompatible types in assignment");
       if (compiledStatementsUse(target)) {
         throw SyntaxError("variable in use, its base-type can't be changed here: " + name);
