@@ -225,7 +225,8 @@ void UserFunc::copyBackReferences(std::span<Value* const> references) {
 
 void UserFunc::call(std::span<const Value* const> arguments, std::span<Value* const> references,
                     std::span<Value* const> extraTargets, Value& result) {
-  // Only a funcdec run by `eval` can leave a body uncompiled when a call runs.
+  // The command cycle compiles every declared body before a command runs; a call that
+  // still finds none is refused rather than run.
   if (!body_) session::checkFailed(name(), "declared function has no body");
   if (depth_ < 0) session::checkFailed(name(), "negative recursion depth: something is wrong");
   if (depth_ >= kMaxRecursionDepth) session::checkFailed(name(), "max recursion depth exceeded");
