@@ -78,7 +78,8 @@ void textLine(const std::string& text);
 double incompleteGammaQ(double a, double x);
 
 // The Savitzky-Golay coefficients of half-width nl = nr (offsets -nl .. nr, in order) for
-// polynomial order m and derivative order 0. Inconsistent arguments fail with
+// polynomial order m and derivative order 0. Inconsistent arguments (and half-widths above
+// a million or orders above 32) fail with
 // "inconsistent arguments for smoothing filter".
 std::vector<double> savitzkyGolay(int nl, int nr, int m);
 

@@ -22,12 +22,18 @@ constexpr int kSmallestQuadraticHalfWidth = 2;
 constexpr int kDefaultHalfWidth = 1;
 constexpr int kDefaultOrder = 0;
 
+// Filters beyond these make no sense and would only overflow the window count or take
+// minutes: a window of two million samples, and an order whose normal equations are
+// hopelessly ill-conditioned in doubles long before it.
+constexpr int kMaxHalfWidth = 1000000;
+constexpr int kMaxOrder = 32;
+
 }  // namespace
 
 std::vector<double> savitzkyGolay(int nl, int nr, int m) {
   constexpr int kDerivative = 0;
-  const int np = nl + nr + 1;
-  if (np < nl + nr + 1 || nl < 0 || nr < 0 || kDerivative > m || m > nl + nr) {
+  if (nl < 0 || nr < 0 || nl > kMaxHalfWidth || nr > kMaxHalfWidth || kDerivative > m ||
+      m > kMaxOrder || m > nl + nr) {
     throw session::RuntimeError("inconsistent arguments for smoothing filter");
   }
   // The normal equations: element (i, j) is the sum of k^(i+j) over k = -nl .. nr.
@@ -46,7 +52,7 @@ std::vector<double> savitzkyGolay(int nl, int nr, int m) {
   LuForm form;
   luFactorise(a.data(), size, form);
   luSolve(form, b.data(), 1);
-  std::vector<double> c(np);
+  std::vector<double> c(static_cast<size_t>(nl) + nr + 1);
   for (int k = -nl; k <= nr; ++k) {
     double sum = b[0];
     double power = 1;
