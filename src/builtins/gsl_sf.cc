@@ -2,6 +2,7 @@
 // incomplete gamma function), the GSL error handler, and the built-ins over them:
 // besselj0, besselj1, besselj, airy, zeta, erfinv and norm.
 #include <cmath>
+#include <limits>
 
 #include <gsl/gsl_cdf.h>
 #include <gsl/gsl_errno.h>
@@ -49,6 +50,11 @@ double besselJ1(double x) {
 
 double besselJn(int n, double x) {
   installErrorHandler();
+  // GSL negates a negative order, which overflows for the smallest int and then recurses
+  // for seconds to a NaN; that order is even, so J_n(x) = J_-n(|x|) with -n as a double.
+  if (n == std::numeric_limits<int>::min()) {
+    return gsl_sf_bessel_Jnu(-static_cast<double>(n), std::fabs(x));
+  }
   return gsl_sf_bessel_Jn(n, x);
 }
 
