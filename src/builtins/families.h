@@ -21,6 +21,7 @@ void registerKeys(BuiltinRegistry& registry);              // keys.cc
 void registerBits(BuiltinRegistry& registry);              // bits.cc
 void registerRandom(BuiltinRegistry& registry);            // random.cc
 void registerTiming(BuiltinRegistry& registry);            // timing.cc
+void registerUserInteraction(BuiltinRegistry& registry);   // user_interaction.cc
 void registerSessionBuiltins(BuiltinRegistry& registry);   // session_builtins.cc
 void registerEvaluation(BuiltinRegistry& registry);        // evaluation.cc
 void registerPlotCommands(BuiltinRegistry& registry);      // plot_commands.cc

@@ -104,7 +104,9 @@ void polyshow(Value& argument, Value& result) {
     if (text.empty()) {
       if (c[k] < 0) text = "-";
     } else {
-      text += c[k] < 0 ? " - " : " + ";
+      text.push_back(' ');
+      text.push_back(c[k] < 0 ? '-' : '+');
+      text.push_back(' ');
     }
     if (k == 0 || magnitude != 1) text += coefficientText(magnitude);
     if (k > 0) text += k == 1 ? "x" : "x^" + std::to_string(k);

@@ -26,6 +26,7 @@ void registerAll(BuiltinRegistry& registry) {
   registerBits(registry);
   registerRandom(registry);
   registerTiming(registry);
+  registerUserInteraction(registry);
   registerSessionBuiltins(registry);
   registerEvaluation(registry);
   registerSpecialFunctions(registry);

@@ -47,12 +47,19 @@ void catchEndSignals() {
 }
 
 // A host without windows: lines for `getline` come from standard input, shown on the
-// console as the console shows a line read from its editor.
+// console as the console shows a line read from its editor; a message box becomes a
+// console line, answered OK.
 class StreamHost : public session::HeadlessHost {
  public:
   explicit StreamHost(session::ConsoleOutput& console) : console_(console) {}
+  int messageBox(const std::string& text, const std::string& caption, bool withCancel) override {
+    HeadlessHost::messageBox(text, caption, withCancel);
+    console_.print(text, true, session::kPrintText);
+    console_.newLine();
+    return session::kAnswerOk;
+  }
   std::optional<std::string> readLine(const std::string& prompt) override {
-    console_.print(prompt, false, session::kPrintText);
+    console_.print(prompt, true, session::kPrintText);
     std::string line;
     if (!std::getline(std::cin, line)) return std::nullopt;
     if (!line.empty() && line.back() == '\r') line.pop_back();
