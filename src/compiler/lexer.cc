@@ -28,6 +28,9 @@ constexpr std::string_view kAfterOperatorCodes = "-~id";
 constexpr std::string_view kWordFirstLetters = "cdmvaobAOx";
 constexpr std::string_view kWordSecondLetters = "dioenr";
 
+// Brackets nest at most this deep on one line (Python's parser stops at 200 as well).
+constexpr int kMaxBracketDepth = 200;
+
 enum class CharClass { kSeparator, kOperator, kNumber, kName, kString, kBackslash, kBracket, kNone };
 
 bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
@@ -139,6 +142,7 @@ class Lexer {
   std::string text_;
   std::size_t lineEnd_ = 0;
   std::size_t pos_ = 0;
+  int bracketDepth_ = 0;  // brackets open around the position being lexed
   LexInput& input_;
 };
 
@@ -563,6 +567,14 @@ bool Lexer::continueBracket(Sequence& seq, char opener, int openLine,
 
 // bracket -> '(' items ')' | '(|' items '|)' | '[' items ']' | '{' items ['}']
 void Lexer::lexBracket(Sequence& seq, bool blankBefore) {
+  // Lexing, compiling, running and freeing a bracket all recurse once per level, and each
+  // level keeps its own text: deeper nesting would exhaust the stack.
+  if (bracketDepth_ >= kMaxBracketDepth) throw SyntaxError("brackets nested too deeply");
+  ++bracketDepth_;
+  struct DepthRestore {
+    int& depth;
+    ~DepthRestore() { --depth; }
+  } restore{bracketDepth_};
   std::size_t open = pos_;
   char opener = text_[pos_];
   char closer = closerOf(opener);
