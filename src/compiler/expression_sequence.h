@@ -4,6 +4,7 @@
 #pragma once
 
 #include "compiler/expression_compiler.h"
+#include "engine/conversion_elements.h"
 #include "engine/evaluatable.h"
 #include "engine/indexing_elements.h"
 #include "session/errors.h"
@@ -68,6 +69,19 @@ class ExpressionCompiler::Sequence {
     if (rangeParts_ == 0) return;
     int type = engine::kIntType;
     for (int k = 0; k < rangeParts_; ++k) {
+      // The parts are read as numbers: a list or complex part would otherwise be evaluated
+      // into a double and read as 0 (or fail inside the routine that makes it).
+      switch (parts_[k]->resultType()) {
+        case engine::kListType:
+          throw session::SyntaxError("expression contains an illegal operation involving a list");
+        case engine::kComplexType:
+          throw session::SyntaxError("invalid operation in a complex-number expression");
+        case engine::kUnknownType:
+          parts_[k] = std::make_unique<engine::TypeCheckElement>(std::move(parts_[k]));
+          break;
+        default:
+          break;
+      }
       if (parts_[k]->resultType() != engine::kIntType) type = engine::kDoubleType;
     }
     if (rangeParts_ == 2) {
