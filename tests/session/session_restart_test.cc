@@ -127,5 +127,13 @@ TEST(SessionRestart, TerminationSignalSavesTheSession) {
   }
 }
 
+TEST(SessionRestart, TerminationSignalStopsARunningLoopAndSaves) {
+  TempDir temp;
+  const std::string lines =
+      "kept = 7;\nn = 0; writetext(\"ready\", list(\"x\")); while 1: n += 1\n";
+  EXPECT_EQ(signalledRun(temp, lines, "ready.txt", SIGTERM), 0);
+  EXPECT_EQ(runBatch(temp, "kept\nn > 0\n"), "7\n1\n");
+}
+
 }  // namespace
 }  // namespace zirbin::session

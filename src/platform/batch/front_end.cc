@@ -28,10 +28,14 @@ namespace {
 volatile std::sig_atomic_t endRequested = 0;
 
 // Ends the input: standard input becomes /dev/null, so that a read blocked in it (which
-// the stream library restarts after the signal) sees the end of input at once. Only
-// async-signal-safe calls here.
+// the stream library restarts after the signal) sees the end of input at once. A running
+// command stops as at a `return`, so that a loop that never ends cannot keep the session
+// from being saved (the interpreter's one thread reads these flags between statements).
+// Only async-signal-safe calls here.
 extern "C" void requestEnd(int) {
   endRequested = 1;
+  session::stopReason = session::StopReason::kReturn;
+  session::keepRunning = false;
   const int null = ::open("/dev/null", O_RDONLY);
   if (null >= 0) {
     ::dup2(null, STDIN_FILENO);
@@ -39,9 +43,12 @@ extern "C" void requestEnd(int) {
   }
 }
 
+// The first SIGTERM or SIGHUP ends the run as above; the handler then resets itself, so a
+// second one ends the program at once, without saving, as it would without the handler.
 void catchEndSignals() {
   struct sigaction action {};
   action.sa_handler = requestEnd;
+  action.sa_flags = SA_RESETHAND;
   sigemptyset(&action.sa_mask);
   for (int signal : {SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
 }
