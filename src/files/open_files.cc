@@ -100,6 +100,8 @@ int fopenFile(OpenFileTable& table, const PathList& paths, const values::Value& 
   bool binary = has(letters, 'b');
   std::string openMode = !write ? "r" : append ? "a" : "w";
   if (binary) openMode += 'b';
+  // Closed on exec: a shell started by sysCommand does not keep the user's files open.
+  openMode += 'e';
 
   std::FILE* stream = std::fopen(path.c_str(), openMode.c_str());
   if (stream != nullptr) {
