@@ -173,6 +173,8 @@ std::size_t ExpressionCompiler::compileToken(const TokenList& tokens, std::size_
     case kBracketDotToken:
       return compileDotCall(tokens, i, end, s);
     case kBackslashToken:
+      // A function reference is an argument on its own; it has no value to compute with.
+      if (end - first > 1) throw SyntaxError("incorrect use of backslash");
       s.appendOperand(functionReference(token));
       return i + 1;
     case kAssignOpToken:
