@@ -133,7 +133,9 @@ std::size_t ExpressionCompiler::compileDotCall(const TokenList& tokens, std::siz
 
 // The arguments of a call of `name`. A built-in that takes exactly one value (element-wise,
 // column-wise, value-to-scalar, value-to-value) reads several comma-separated arguments as
-// one row joined as inside '[ ]', so that zeros(2, 3) is zeros([2, 3]).
+// one row joined as inside '[ ]', so that zeros(2, 3) is zeros([2, 3]). An argument
+// written as a bracketed matrix is plainly an argument of its own, so such a call keeps
+// its arguments and is refused by the count check (SGfilter([5, 2], y) has too many).
 std::vector<EvaluatablePtr> ExpressionCompiler::callArguments(const std::string& name,
                                                               const Token& bracket) {
   const BuiltinKind kind = registry_.lookup(name);
@@ -141,7 +143,11 @@ std::vector<EvaluatablePtr> ExpressionCompiler::callArguments(const std::string&
                              kind == BuiltinKind::ColumnWise ||
                              kind == BuiltinKind::ValueToScalar ||
                              kind == BuiltinKind::ValueToValue;
-  if (takesOneValue && splitAtCommas(bracket.children).size() > 1) {
+  const std::vector<TokenList> pieces = splitAtCommas(bracket.children);
+  const bool matrixPiece = std::any_of(pieces.begin(), pieces.end(), [](const TokenList& p) {
+    return p.size() == 1 && p[0].kind == kBracketToken && p[0].code == ']';
+  });
+  if (takesOneValue && pieces.size() > 1 && !matrixPiece) {
     std::vector<EvaluatablePtr> joined;
     joined.push_back(compileExpression(bracket.children));
     return joined;
