@@ -2,6 +2,8 @@
 // The interpreter runs on one thread; these are plain variables without locks.
 #pragma once
 
+#include <csignal>
+
 namespace zirbin::builtins {
 class BuiltinRegistry;
 }  // namespace zirbin::builtins
@@ -26,6 +28,11 @@ inline bool keepRunning = true;
 // sets keepRunning again and ends or goes on; so break and continue cost no exception.
 enum class StopReason : char { kReturn, kBreak, kContinue };
 inline StopReason stopReason = StopReason::kReturn;
+
+// Set by the front end's handler of the end signals (SIGTERM, SIGHUP) and never cleared:
+// the running command stops as at a `return`, and a user function's return does not set
+// `keepRunning` again for its caller, so no loop outlives the signal.
+inline volatile std::sig_atomic_t haltRequested = 0;
 
 // The debugger's stepping flag: set by "Step", cleared by "Cont" and by closing the
 // debugger. While set, blocks stop in the debugger after each statement.

@@ -34,6 +34,7 @@ volatile std::sig_atomic_t endRequested = 0;
 // Only async-signal-safe calls here.
 extern "C" void requestEnd(int) {
   endRequested = 1;
+  session::haltRequested = 1;
   session::stopReason = session::StopReason::kReturn;
   session::keepRunning = false;
   const int null = ::open("/dev/null", O_RDONLY);
