@@ -10,6 +10,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "files/state_dir.h"
 #include "helptool/extractor.h"
 
 namespace zirbin::helptool {
@@ -34,11 +35,6 @@ class RedirectStdout {
  private:
   std::streambuf* saved_;
 };
-
-std::string environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? std::string() : std::string(value);
-}
 
 bool readWholeFile(const std::string& path, std::string& text) {
   std::ifstream in(path, std::ios::binary);
@@ -85,20 +81,9 @@ std::string programDirectory(const char* argv0) {
 }
 
 std::string stateDirectory() {
-  std::filesystem::path dir;
-  if (std::string home = environment("ZIRBIN_HOME"); !home.empty()) {
-    dir = home;
-  } else if (std::string xdg = environment("XDG_STATE_HOME"); !xdg.empty()) {
-    dir = std::filesystem::path(xdg) / "zirbin";
-  } else if (std::string userHome = environment("HOME"); !userHome.empty()) {
-    dir = std::filesystem::path(userHome) / ".local" / "state" / "zirbin";
-  } else {
-    return "";
-  }
+  std::string dir = files::stateDirectory();
   std::error_code error;
-  std::filesystem::create_directories(dir, error);
-  if (!std::filesystem::is_directory(dir, error)) return "";
-  return dir.string();
+  return std::filesystem::is_directory(dir, error) ? dir : std::string();
 }
 
 int runHelpTool(const std::vector<std::string>& args, const std::string& programDir,

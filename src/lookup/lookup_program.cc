@@ -6,33 +6,14 @@
 #include <fstream>
 #include <system_error>
 
+#include "files/state_dir.h"
 #include "lookup/lookup_query.h"
 
 namespace zirbin::lookup {
-namespace {
-
-std::string environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? std::string() : std::string(value);
-}
-
-}  // namespace
-
 std::string stateDirectory() {
-  std::filesystem::path dir;
-  if (std::string home = environment("ZIRBIN_HOME"); !home.empty()) {
-    dir = home;
-  } else if (std::string xdg = environment("XDG_STATE_HOME"); !xdg.empty()) {
-    dir = std::filesystem::path(xdg) / "zirbin";
-  } else if (std::string userHome = environment("HOME"); !userHome.empty()) {
-    dir = std::filesystem::path(userHome) / ".local" / "state" / "zirbin";
-  } else {
-    return "";
-  }
+  std::string dir = files::stateDirectory();
   std::error_code error;
-  std::filesystem::create_directories(dir, error);
-  if (!std::filesystem::is_directory(dir, error)) return "";
-  return dir.string();
+  return std::filesystem::is_directory(dir, error) ? dir : std::string();
 }
 
 int runLookup(const std::vector<std::string>& args, const std::string& stateDir) {
