@@ -2,6 +2,8 @@
 // library's rand (0 to 32767).
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "builtins/families.h"
 #include "builtins/routine_support.h"
@@ -66,14 +68,14 @@ void randexp(Value& argument, Value& result) {
 // irand(n): shaped like n, every element rand() mod that element of n (irand([6 6 6])
 // throws three dice, each 0 to 5).
 void irand(Value& argument, Value& result) {
-  std::vector<double> n = doublesOf(argument);
-  for (double x : n) {
-    if (!(x > 0)) checkFailed("irand", "n <= 0");
+  // Each n is taken as an integer first, so 0.5 is refused like 0 (not divided by).
+  std::vector<int64_t> n;
+  for (double x : doublesOf(argument)) {
+    if (!(x >= 1)) checkFailed("irand", "n <= 0");
+    n.push_back(static_cast<int64_t>(std::min(x, 2147483647.0)));
   }
   int* out = shapeInts(result, argument.nrow, argument.ncol());
-  for (size_t i = 0; i < n.size(); ++i) {
-    out[i] = static_cast<int>(cRand() % static_cast<int64_t>(std::min(n[i], 2147483647.0)));
-  }
+  for (size_t i = 0; i < n.size(); ++i) out[i] = static_cast<int>(cRand() % n[i]);
 }
 
 int randseed(int seed) {
