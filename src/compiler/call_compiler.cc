@@ -308,6 +308,12 @@ EvaluatablePtr ExpressionCompiler::makeCall(const std::string& name,
   }
   bool complexArgument = false;
   for (EvaluatablePtr& argument : arguments) {
+    // Only General built-ins take functions (and a functor reports a missing parameter
+    // itself); for any other kind a reference is no value of the class the call expects.
+    if (argument->nodeKind() == engine::kFuncRefNode && kind != BuiltinKind::General &&
+        kind != BuiltinKind::FunctorTwoArg) {
+      throw SyntaxError("illegal argument type");
+    }
     const int type = argument->resultType();
     if (type == engine::kUnknownType) {
       if (!info.takesAnyType) {
