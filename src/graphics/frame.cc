@@ -173,7 +173,10 @@ void Frame::computeMapping() {
     yOffset_ += (ymax_ + ymin_) * (sy + m) / 2;
   }
   plotRect_ = {p0, q1, p1, q0};
-  clipRect_ = {mapX(xmin_) - 1, mapY(ymax_) - 1, mapX(xmax_) + 1, mapY(ymin_) + 2};
+  // A limit without a position (a NaN scale from degenerate limits) clips nothing there.
+  auto edge = [](int pixel, int shift, int none) { return pixel == kNoPixel ? none : pixel + shift; };
+  clipRect_ = {edge(mapX(xmin_), -1, -kPixelLimit), edge(mapY(ymax_), -1, -kPixelLimit),
+               edge(mapX(xmax_), 1, kPixelLimit), edge(mapY(ymin_), 2, kPixelLimit)};
 }
 
 int Frame::mapX(double v) const { return toPixel(xOffset_ + xScale_ * axisVariable(v, xLinear())); }
