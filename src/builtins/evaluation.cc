@@ -14,12 +14,22 @@ namespace zirbin::builtins {
 
 namespace {
 
+// evals running inside one another at a time (a string that evals itself would otherwise
+// recurse until the stack overflows); the same bound as a user function's recursion.
+constexpr int kMaxEvalDepth = 50;
+int evalDepth = 0;
+
 // eval(s): the value of the expression written in the string s, as doubles. Its names
 // are those of the running session (variables, constants, functions). A complex or list
 // value fails like an assignment of it into a double.
 void eval(Value& argument, Value& result) {
   if (!argument.isChar()) session::checkFailed("eval", "requires a string argyment");
   if (session::workspace == nullptr) session::checkFailed("eval", "no session is running");
+  if (evalDepth >= kMaxEvalDepth) session::checkFailed("eval", "max recursion depth exceeded");
+  ++evalDepth;
+  struct DepthRestore {
+    ~DepthRestore() { --evalDepth; }
+  } restore;
   // A line of text is lexed up to its terminator " #"; the expression has no further
   // lines to read.
   std::string line = argument.toString() + " #";
