@@ -188,7 +188,10 @@ std::vector<EvaluatablePtr> ExpressionCompiler::compileArguments(const Token& br
       continue;
     }
     for (const Token& t : piece) {
-      if (t.kind == kBackslashToken) throw SyntaxError("invalid syntax for a function reference");
+      // m[:, k] and m[k, :] are lexed with the backslash kind but are plain indexing.
+      if (t.kind == kBackslashToken && !isWholeLineIndex(t)) {
+        throw SyntaxError("invalid syntax for a function reference");
+      }
     }
     arguments.push_back(piece.size() == 1 ? compileOperand(piece[0]) : compileExpression(piece));
   }
