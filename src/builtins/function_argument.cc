@@ -124,6 +124,16 @@ class UserFunction : public NumericFunction {
         result);
     if (v != &result) result.assign(*v);
   }
+  void evaluateWhole(const DoubleValue& x, Value& result) override {
+    const Value* arguments[engine::kMaxQuickParameters];
+    const int n = parameterCount();
+    for (int i = 0; i + 1 < n; ++i) arguments[i] = &bound_[i];
+    arguments[n - 1] = &x;
+    const bool vectorised = function_.declaration().vectorised && x.size != 1;
+    const Value* v = function_.callQuick(
+        std::span<const Value* const>(arguments, static_cast<std::size_t>(n)), vectorised, result);
+    if (v != &result) result.assign(*v);
+  }
 
  private:
   engine::UserFunc& function_;
@@ -199,6 +209,12 @@ double FunctionArgument::at(double x) {
 void FunctionArgument::over(const DoubleValue& x, DoubleValue& result) {
   ++evaluations_;
   function_->evaluate(x, result);
+  if (result.size == 0) throw session::RuntimeError("function returned empty vector []");
+}
+
+void FunctionArgument::overWhole(const DoubleValue& x, DoubleValue& result) {
+  ++evaluations_;
+  function_->evaluateWhole(x, result);
   if (result.size == 0) throw session::RuntimeError("function returned empty vector []");
 }
 

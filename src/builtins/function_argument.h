@@ -45,6 +45,9 @@ class NumericFunction {
   // there is none (`empty` is then set). Implementations that can do so without building
   // values override it; the built-ins' element functions do.
   virtual double evaluateAt(double x, bool& empty);
+  // f(bound parameters, x) with the array x as one argument (a state vector), never split
+  // into elements unless the function itself is vectorised. Built-ins take arrays whole.
+  virtual void evaluateWhole(const DoubleValue& x, Value& result) { evaluate(x, result); }
 
  private:
   DoubleValue point_;
@@ -79,6 +82,8 @@ class FunctionArgument {
   double at(double x);
   // f over the array x into `result` (a DoubleValue); the same empty-result check.
   void over(const DoubleValue& x, DoubleValue& result);
+  // f of the whole array x (ode's state vector) into `result`; the same empty-result check.
+  void overWhole(const DoubleValue& x, DoubleValue& result);
   // Number of evaluations so far (for tests and benchmarks).
   long evaluations() const { return evaluations_; }
   const char* builtin() const { return builtin_; }

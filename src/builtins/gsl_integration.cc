@@ -235,7 +235,7 @@ void ode(BuiltinArgs& args, Value& result, std::span<Value* const> extraOutputs)
     }
     state.setLayout(static_cast<int>(y.size()), static_cast<int>(y.size()), 0);
     std::copy(y.begin(), y.end(), state.data);
-    f->over(state, slope);
+    f->overWhole(state, slope);
     if (slope.size != static_cast<int>(dydt.size())) {
       args.fail("the function's result has not one element per state component");
     }
