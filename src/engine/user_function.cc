@@ -322,7 +322,14 @@ const Value* UserFunc::evaluateQuick(std::span<const Value* const> arguments, bo
   }
   if (!vectorised || n == 0) {
     for (std::size_t i = 0; i < n; ++i) locals_[i]->assign(*arguments[i]);
-    return expression->pValue(result);
+    const Value* v = expression->pValue(result);
+    // An integer expression (f := 2) hands back its own IntValue: callers compute with a
+    // value of the workspace's class, so it is widened into it.
+    if (v->valueType() < result.valueType() && result.valueType() <= values::COMPLEX_VAL) {
+      result.assign(*v);
+      return &result;
+    }
+    return v;
   }
   if (outputType() != values::DOUBLE_VAL) {
     throw RuntimeError("vectorization only implemented for functions of output-type double");
