@@ -35,6 +35,8 @@ run: build
 	cd $(BUILD)/bin && ./zirbin2020 --batch demo/tour.zrb </dev/null
 	@echo "plots demo: SVG files written to $(BUILD)/bin/demo/"
 	cd $(BUILD)/bin && ./zirbin2020 --batch demo/plots.zrb </dev/null
+	@echo "analysis demo: decay.txt, decay_fit.jmt and decay.svg written to $(BUILD)/bin/demo/"
+	cd $(BUILD)/bin && ./zirbin2020 --batch demo/analysis.zrb </dev/null
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
