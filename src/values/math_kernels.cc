@@ -21,20 +21,27 @@ constexpr char kErrorChars[] = "^1234567*/012_45+-u";
 
 // ---- one element, by operator code ------------------------------------------------------
 
-// Integer operators wrap in 32 bits instead of overflowing (undefined in C++); the
-// overflow check of the expressions judges the result.
+// A sum, difference or product of two integers, computed in 64 bits. A result beyond 32
+// bits becomes the most negative integer, which the overflow check of the expressions
+// refuses: wrapped, 65536 * 65536 would pass for a plain 0.
+int checkedInt(std::int64_t r) {
+  return r < INT_MIN || r > INT_MAX ? INT_MIN : static_cast<int>(r);
+}
+
+// Integer operators never overflow in C++ (that is undefined); the overflow check of the
+// expressions judges the result.
 int intOp(int a, int b, int code) {
-  uint32_t ua = static_cast<uint32_t>(a);
-  uint32_t ub = static_cast<uint32_t>(b);
+  const std::int64_t la = a;
+  const std::int64_t lb = b;
   switch (code) {
     case kOpPower: return truncateToInt(std::pow(static_cast<double>(a), static_cast<double>(b)));
-    case kOpProduct: return static_cast<int>(ua * ub);
+    case kOpProduct: return checkedInt(la * lb);
     case kOpQuotient:
     case kOpFloorQuotient:
       if (b == 0) throw operatorErrorChar(code);
       return (a == INT_MIN && b == -1) ? INT_MIN : a / b;
-    case kOpSum: return static_cast<int>(ua + ub);
-    case kOpDifference: return static_cast<int>(ua - ub);
+    case kOpSum: return checkedInt(la + lb);
+    case kOpDifference: return checkedInt(la - lb);
     case kOpRemainder:
       if (b == 0) throw operatorErrorChar(code);
       return b == -1 ? 0 : a % b;
@@ -125,18 +132,20 @@ void applyByCode(MathMatrix<T>& target, const MathMatrix<T>& operand, int code, 
   char error = isElementFunction(code) ? 'i' : operatorErrorChar(code);
   if (!hasElementCase<T>(code)) throw error;
   if constexpr (std::is_same_v<T, int>) {
-    // Wrapping arithmetic, as intOp.
-    auto wrap = [](uint32_t x) { return static_cast<int>(x); };
+    // Checked arithmetic, as intOp.
     switch (code) {
       case kOpProduct:
-        return broadcast(target, operand, error,
-                         [wrap](int a, int b) { return wrap(uint32_t(a) * uint32_t(b)); });
+        return broadcast(target, operand, error, [](int a, int b) {
+          return checkedInt(std::int64_t{a} * b);
+        });
       case kOpSum:
-        return broadcast(target, operand, error,
-                         [wrap](int a, int b) { return wrap(uint32_t(a) + uint32_t(b)); });
+        return broadcast(target, operand, error, [](int a, int b) {
+          return checkedInt(std::int64_t{a} + b);
+        });
       case kOpDifference:
-        return broadcast(target, operand, error,
-                         [wrap](int a, int b) { return wrap(uint32_t(a) - uint32_t(b)); });
+        return broadcast(target, operand, error, [](int a, int b) {
+          return checkedInt(std::int64_t{a} - b);
+        });
     }
   } else {
     switch (code) {

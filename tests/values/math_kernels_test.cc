@@ -91,12 +91,16 @@ TEST(Apply, IntegerMinByMinusOneDoesNotTrap) {
   IntValue r = ints({INT_MIN});
   apply(r, ints({-1}), kOpRemainder);
   EXPECT_EQ(r.data[0], 0);
+  // A result beyond 32 bits becomes INT_MIN, which the expression's check refuses.
   IntValue sum = ints({INT_MAX});
-  apply(sum, ints({1}), kOpSum);  // wraps; the expression's check judges it
+  apply(sum, ints({1}), kOpSum);
   EXPECT_EQ(sum.data[0], INT_MIN);
-  IntValue product = ints({65536});
+  IntValue product = ints({65536, 2});
   apply(product, ints({65536}), kOpProduct);
-  EXPECT_EQ(product.data[0], 0);
+  EXPECT_EQ(elements(product), (std::vector<int>{INT_MIN, 131072}));
+  IntValue difference = ints({INT_MIN + 1});
+  apply(difference, ints({2}), kOpDifference);
+  EXPECT_EQ(difference.data[0], INT_MIN);
 }
 
 TEST(Apply, IntegerPowerTruncatesAndElementFunctions) {
