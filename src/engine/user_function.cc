@@ -322,10 +322,14 @@ const Value* UserFunc::evaluateQuick(std::span<const Value* const> arguments, bo
   }
   if (!vectorised || n == 0) {
     for (std::size_t i = 0; i < n; ++i) locals_[i]->assign(*arguments[i]);
-    const Value* v = expression->pValue(result);
-    // An integer expression (f := 2) hands back its own IntValue: callers compute with a
-    // value of the workspace's class, so it is widened into it.
-    if (v->valueType() < result.valueType() && result.valueType() <= values::COMPLEX_VAL) {
+    // The expression computes into a value of its own class; callers compute with the
+    // workspace's class, so a value of another class (an integer body f := 2, a complex
+    // one f(t) := t + z) is assigned into it: widened, or refused with '=' as narrowing.
+    const int type = expression->resultType();
+    std::unique_ptr<Value> own;
+    if (type != result.valueType() && type <= values::LIST_VAL) own = values::newValue(type);
+    const Value* v = expression->pValue(own ? *own : result);
+    if (v->valueType() != result.valueType() && result.valueType() <= values::COMPLEX_VAL) {
       result.assign(*v);
       return &result;
     }
