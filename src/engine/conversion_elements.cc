@@ -1,6 +1,7 @@
 // Conversion nodes.
 #include "engine/conversion_elements.h"
 
+#include "engine/indexing_elements.h"
 #include "session/errors.h"
 #include "values/math_kernels.h"
 
@@ -52,6 +53,15 @@ const Value* TypeCheckElement::pValue(Value& workspace) {
     case kIntType:
       return truncateInto(*a_, scratch_, workspace);
     case kDoubleType:
+      if (a_->nodeKind() == kListItemNode) {
+        // An item of integers (a string cut from a line by split) widens into the double
+        // argument, as an assignment would widen it.
+        const Value* item = static_cast<ListItemElement&>(*a_).item();
+        if (item->valueType() == kIntType) {
+          workspace.assignPromoting(*item);
+          return &workspace;
+        }
+      }
       return a_->pValue(workspace);
     default:
       throw session::RuntimeError("invalid argument type");

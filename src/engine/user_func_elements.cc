@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "engine/indexing_elements.h"
 #include "engine/user_function.h"
 #include "engine/run_state.h"
 #include "session/errors.h"
@@ -132,7 +133,15 @@ bool QuickUserFuncElement::refersTo(const Value* value) const {
 const Value* QuickUserFuncElement::pValue(Value& workspace) {
   const Value* values[kMaxQuickParameters];
   const std::size_t n = std::min(arguments_.size(), static_cast<std::size_t>(kMaxQuickParameters));
-  for (std::size_t i = 0; i < n; ++i) values[i] = arguments_[i]->pValue(*scratch_[i]);
+  for (std::size_t i = 0; i < n; ++i) {
+    // A list item is handed over as it is: the call checks that its type suits the
+    // parameter, and widens an item of integers (a string) as any integer argument.
+    if (arguments_[i]->nodeKind() == kListItemNode) {
+      values[i] = static_cast<ListItemElement&>(*arguments_[i]).item();
+    } else {
+      values[i] = arguments_[i]->pValue(*scratch_[i]);
+    }
+  }
   QuietTrace quiet;
   return function_->callQuick(std::span<const Value* const>(values, n), vectorised_, workspace);
 }
