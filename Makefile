@@ -37,6 +37,8 @@ run: build
 	cd $(BUILD)/bin && ./zirbin2020 --batch demo/plots.zrb </dev/null
 	@echo "analysis demo: decay.txt, decay_fit.jmt and decay.svg written to $(BUILD)/bin/demo/"
 	cd $(BUILD)/bin && ./zirbin2020 --batch demo/analysis.zrb </dev/null
+	@echo "physics demo: pendulum.svg written to $(BUILD)/bin/demo/"
+	cd $(BUILD)/bin && ./zirbin2020 --batch demo/physics.zrb </dev/null
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
