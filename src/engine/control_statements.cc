@@ -197,7 +197,12 @@ void ForInStm::exe() {
     } else {
       const values::ListItem& item = static_cast<values::ListValue*>(collection_)->data[i];
       const Value& itemValue = item.isEmpty() ? values::emptyPlaceholder() : *item.value;
-      session::check(itemValue.valueType() == variable_->valueType(), "for loop",
+      // An item may widen into the loop variable as in an assignment: strings are integer
+      // items, and a new loop variable is a double.
+      const int itemType = itemValue.valueType();
+      const int loopType = variable_->valueType();
+      const bool widens = itemType < loopType && loopType <= values::COMPLEX_VAL;
+      session::check(itemType == loopType || widens, "for loop",
                      "incompatible types assigning from list");
       variable_->assignSame(itemValue);
     }
