@@ -189,10 +189,14 @@ TEST_F(ControlTest, ForInOverComplexRunsNothing) {
 }
 
 TEST_F(ControlTest, ForInListChecksItemTypes) {
+  // An integer item widens into a double loop variable; a list item does not.
   values::ListValue items;
-  items.setLayout(2, 1, values::JMAT_LIST);
+  items.setLayout(3, 1, values::JMAT_LIST);
   items.data[0].value = doubles({1, 2});
   items.data[1].value = ints({3});
+  auto inner = std::make_unique<values::ListValue>();
+  inner->setLayout(1, 1, values::JMAT_LIST);
+  items.data[2].value = std::move(inner);
   DoubleValue x, counter, count(0.0);
   auto one = doubles({1});
   ForInStm loop(0, addTo(count, one.get()), &counter, &x, &items);
@@ -202,9 +206,11 @@ TEST_F(ControlTest, ForInListChecksItemTypes) {
   } catch (const RuntimeError& e) {
     EXPECT_EQ(e.text, "in for loop: incompatible types assigning from list");
   }
-  EXPECT_EQ(count.data[0], 1.0);
-  EXPECT_EQ(x.size, 2);
-  EXPECT_EQ(counter.data[0], 1.0);
+  EXPECT_EQ(count.data[0], 2.0);
+  EXPECT_EQ(x.valueType(), values::DOUBLE_VAL);
+  EXPECT_EQ(x.size, 1);
+  EXPECT_EQ(x.data[0], 3.0);
+  EXPECT_EQ(counter.data[0], 2.0);
 }
 
 // A statement that fails with a run-time error.
