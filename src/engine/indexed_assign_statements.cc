@@ -365,14 +365,16 @@ void SingleIndexed_SeqAssignStm::exe() {
   const int step = step_ ? scalarInt(step_.get()) : 1;
   const int stop = scalarInt(stop_.get());
   session::check(step != 0, "", "sequence with zero step");
-  const int count = std::max(0, (stop - start) / step) + 1;
-  const int64_t last = start + int64_t{count - 1} * step;
+  // In 64 bits: ends and steps near the int limits (x[1:2e10:7]) must not wrap around.
+  const int64_t reached = std::max<int64_t>(0, (int64_t{stop} - start) / step) + 1;
+  const int64_t last = start + (reached - 1) * step;
   // Both ends are checked, so that a falling sequence cannot start beyond the extent.
   if (start < 1 || stop > extent || start > extent || last < 1 || last > extent) {
     failAt(line_, "assignment", "lhs index out of bounds");
   }
+  const int count = static_cast<int>(reached);  // at most the extent, by the check above
   IndexList list;
-  for (int i = 0, p = start; i < count; ++i, p += step) list.push(p);
+  for (int i = 0; i < count; ++i) list.push(static_cast<int>(start + int64_t{i} * step));
   ScratchSlot::Lease lease(scratch_);
   DoubleValue converted;
   const DoubleValue& rhs = asDouble(*expression_->pValue(lease.value()), converted);

@@ -424,18 +424,20 @@ const Value* IndexedWithSequenceElement::pValue(Value& workspace) {
   const int step = step_ ? values::truncateToInt(scalarPart(step_.get(), scalar)) : 1;
   const int stop = values::truncateToInt(scalarPart(stop_.get(), scalar));
   check(step != 0, "", "sequence with zero step");
-  const int count = std::max(0, (stop - start) / step + 1);
-  if (count > 0) {
-    const int64_t last = start + int64_t{count - 1} * step;
+  // In 64 bits: ends and steps near the int limits (1:2e10:7) must not wrap around.
+  const int64_t reached = std::max<int64_t>(0, (int64_t{stop} - start) / step + 1);
+  if (reached > 0) {
+    const int64_t last = start + (reached - 1) * step;
     check(std::min<int64_t>(start, last) >= 1 && std::max<int64_t>(start, last) <= extent,
           "sequenced index", kOutOfBounds);
   }
-  if (count == 0) {
+  if (reached == 0) {
     emptyResult(workspace, *value_);
     return &workspace;
   }
+  const int count = static_cast<int>(reached);  // at most the extent, by the check above
   std::vector<int> positions(count);
-  for (int i = 0, p = start; i < count; ++i, p += step) positions[i] = p;
+  for (int i = 0; i < count; ++i) positions[i] = static_cast<int>(start + int64_t{i} * step);
   if (mode == values::kPageMode) return selectPages(*value_, positions, workspace);
   value_->selectItems(positions.data(), count, workspace, mode);
   if (mode == values::kElementMode) {
