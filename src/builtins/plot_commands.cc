@@ -474,9 +474,10 @@ void ylabel(BuiltinArgs& args, Value& result, std::span<Value* const> extra) {
   setMainLabel(args, result, &graphics::MainLabels::yLabel);
 }
 
-// Where the fit's text lines stand, in fractions of the frame, and how far apart.
+// Where the fit's text lines stand, in fractions of the frame, and how far apart: the
+// first line stands below the title, which a long "a = " line would otherwise cross.
 constexpr double kFitTextX = 0.13;
-constexpr double kFitTextTop = 0.92;
+constexpr double kFitTextTop = 0.85;
 constexpr double kFitTextStep = 0.06;
 
 }  // namespace
