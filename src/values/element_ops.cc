@@ -20,6 +20,9 @@ std::string formatNumber(int x, int precision) {
 }
 
 std::string formatNumber(double x, int precision) {
+  // A NaN's sign means nothing, and the C library writes sqrt(-1) as "-nan": every NaN
+  // reads "nan", as the constant nan does.
+  if (std::isnan(x)) return "nan";
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.*g", precision, x);
   std::string text = buffer;
