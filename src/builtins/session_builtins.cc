@@ -64,6 +64,8 @@ void disp(BuiltinArgs& args, Value& result, std::span<Value* const> extra) {
   // starts its own line then, and continues only a line that an earlier disp left open.
   showValues(args, 0, !dispLeftLineOpen);
   emptyText(result);
+  // The empty string means nothing to whoever typed disp(x): no '' after the output.
+  session::answerPrinted = true;
 }
 
 // assert(c, ...): nothing when c is non-zero; otherwise writes "assertion" in red with
@@ -97,6 +99,7 @@ void error(Value& level, const Value* message, Value& result) {
   }
   result.clear();
   result.flags = 0;
+  session::answerPrinted = true;  // the warning is the answer; no [] after it
 }
 
 // The one number of the second argument of set; anything else is the operator code ']'.

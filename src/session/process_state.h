@@ -42,8 +42,9 @@ inline bool stepping = false;
 inline bool breakpointsActive = true;
 
 // Set by a built-in that writes its own answer to the console and whose value means
-// nothing (`help`). EvalAndDisplayStm clears it before evaluating and shows no value when
-// it is set afterwards, so a typed "help" shows the text without a trailing 0.
+// nothing (`help`, `disp`, the warning of `error`). EvalAndDisplayStm clears it before
+// evaluating and shows no value when it is set afterwards, so a typed "help" shows the
+// text without a trailing 0 and a typed disp(x) shows x without a trailing ''.
 inline bool answerPrinted = false;
 
 // The built-in registry, shared by every interpreter instance. Filled by
