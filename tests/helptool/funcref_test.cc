@@ -190,6 +190,26 @@ TEST_F(Funcref, ExamplesAreWholeStatements) {
   }
 }
 
+// An example line is one green group, which the console shows without reading markup
+// inside it: an escape such as \^ or a doubled backslash would show as written, and the
+// user would copy it into the command.
+TEST_F(Funcref, ExamplesShowAsTyped) {
+  for (const std::string& name : names_) {
+    if (name == "\\eof") continue;
+    for (bool continuation : {false, true}) {
+      std::string text = entryText(source_, name, continuation);
+      for (size_t at = text.find("\n{g "); at != std::string::npos;
+           at = text.find("\n{g ", at + 4)) {
+        std::string example = text.substr(at + 4, text.find('}', at) - at - 4);
+        for (const char* escape : {"\\^", "\\_", "\\\\", "\\{"}) {
+          EXPECT_EQ(example.find(escape), std::string::npos)
+              << "escaped markup in an example of entry " << name << ": " << example;
+        }
+      }
+    }
+  }
+}
+
 TEST_F(Funcref, EveryKeywordHasAnEntryWithAnExample) {
   // The language's keyword table (the help tool links nothing of the compiler).
   constexpr const char* kKeywords[] = {"while",  "if",    "unless", "for",        "else",
