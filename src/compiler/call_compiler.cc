@@ -2,6 +2,8 @@
 // lists and the node of each built-in kind, function references, (expr).func, the dot
 // and backslash forms after a variable, and indexing.
 #include <algorithm>
+#include <iterator>
+#include <string_view>
 #include <variant>
 
 #include "builtins/registry.h"
@@ -30,6 +32,10 @@ namespace {
 
 // Indices a variable may take.
 constexpr std::size_t kMaxIndices = 3;
+
+// Built-ins of one argument that may be called without it, the argument then being 0:
+// `figure` alone opens a new figure, as figure(0) does.
+constexpr std::string_view kZeroWhenOmitted[] = {"figure"};
 
 bool isRoundBracket(const Token& token) {
   return token.kind == kBracketToken && token.code == ')';
@@ -301,6 +307,10 @@ EvaluatablePtr ExpressionCompiler::makeCall(const std::string& name,
   if (kind == BuiltinKind::None) throw SyntaxError(name + " is not a function");
   const builtins::FunctionInfo info = registry_.lastFunction();
   const auto [minArgs, maxArgs] = registry_.argumentBounds();
+  if (arguments.empty() && std::find(std::begin(kZeroWhenOmitted), std::end(kZeroWhenOmitted),
+                                     name) != std::end(kZeroWhenOmitted)) {
+    arguments.push_back(engine::makeIntNumber(0));
+  }
   const int count = static_cast<int>(arguments.size());
   if (count < minArgs) {
     if (count == 0) throw SyntaxError("function requires a parameter");
