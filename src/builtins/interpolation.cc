@@ -22,8 +22,16 @@ Points pointsOf(const Value& m, const char* context) {
   if (m.nrow < 2 || m.ncol() < 2) session::checkFailed(context, "too few data points for interpolation");
   const std::vector<double> all = doublesOf(m);
   const int n = m.nrow;
-  return {std::vector<double>(all.begin(), all.begin() + n),
-          std::vector<double>(all.begin() + n, all.begin() + 2 * n)};
+  Points points{std::vector<double>(all.begin(), all.begin() + n),
+                std::vector<double>(all.begin() + n, all.begin() + 2 * n)};
+  // The interval search and the slopes need strictly ascending abscissas; unsorted or
+  // repeated ones (or a NaN) would give numbers that look right and are not.
+  for (int i = 1; i < n; ++i) {
+    if (!(points.x[i - 1] < points.x[i])) {
+      session::checkFailed(context, "abscissas must be in ascending order");
+    }
+  }
+  return points;
 }
 
 // The interval i with x_i <= x < x_(i+1) (the first below the points, the last at or
