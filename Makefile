@@ -31,14 +31,19 @@ configure: deps $(BUILD)/CMakeCache.txt
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The demos run with a state directory of their own, so that they neither meet the
+# variables of the user's saved session nor leave theirs in it.
+DEMO_STATE ?= $(BUILD)/demo-state
+
 run: build
-	cd $(BUILD)/bin && ./zirbin2020 --batch demo/tour.zrb </dev/null
+	rm -rf $(DEMO_STATE) && mkdir -p $(DEMO_STATE)
+	cd $(BUILD)/bin && ZIRBIN_HOME=$(abspath $(DEMO_STATE)) ./zirbin2020 --batch demo/tour.zrb </dev/null
 	@echo "plots demo: SVG files written to $(BUILD)/bin/demo/"
-	cd $(BUILD)/bin && ./zirbin2020 --batch demo/plots.zrb </dev/null
+	cd $(BUILD)/bin && ZIRBIN_HOME=$(abspath $(DEMO_STATE)) ./zirbin2020 --batch demo/plots.zrb </dev/null
 	@echo "analysis demo: decay.txt, decay_fit.jmt and decay.svg written to $(BUILD)/bin/demo/"
-	cd $(BUILD)/bin && ./zirbin2020 --batch demo/analysis.zrb </dev/null
+	cd $(BUILD)/bin && ZIRBIN_HOME=$(abspath $(DEMO_STATE)) ./zirbin2020 --batch demo/analysis.zrb </dev/null
 	@echo "physics demo: pendulum.svg written to $(BUILD)/bin/demo/"
-	cd $(BUILD)/bin && ./zirbin2020 --batch demo/physics.zrb </dev/null
+	cd $(BUILD)/bin && ZIRBIN_HOME=$(abspath $(DEMO_STATE)) ./zirbin2020 --batch demo/physics.zrb </dev/null
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
