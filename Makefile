@@ -2,14 +2,17 @@
 #   make run    - install what is missing, build, run the demo tour in batch mode
 #   make test   - install what is missing, build, run the whole test suite (ctest)
 #   make asan   - the same suite in a Debug build with AddressSanitizer and UBSan
+#   make fuzz   - the libFuzzer targets of fuzz/ (clang, sanitizers), each run briefly;
+#                 part of make test
 #   make bench  - build and run the benchmarks under bench/
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
 JOBS       ?= 2
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-PACKAGES   := g++ cmake make libgsl-dev libopenblas-dev libgtest-dev librsvg2-bin libcairo2-dev pkg-config fonts-liberation
+PACKAGES   := g++ clang libclang-rt-14-dev cmake make libgsl-dev libopenblas-dev libgtest-dev librsvg2-bin libcairo2-dev pkg-config fonts-liberation
 
-.PHONY: all deps configure build run test asan bench clean
+.PHONY: all deps configure build run test asan fuzz bench clean
 
 all: build
 
@@ -47,6 +50,14 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) fuzz
+
+# The readers of untrusted files under libFuzzer: a build of its own with clang.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DZIRBIN_SANITIZE=ON -DZIRBIN_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
+	cd $(FUZZ_BUILD) && ctest -R '^fuzz/' --output-on-failure
 
 asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DZIRBIN_SANITIZE=ON
@@ -57,4 +68,4 @@ bench: build
 	$(BUILD)/bin/bench_blas
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -74,7 +74,8 @@ void overPoints(const Value* x, Value& result, F f) {
 // gauss([A, sigma, x0, c], x) = A exp(-0.5 ((x - x0) / sigma)^2) + c.
 void gauss(Value& p, const Value* x, Value& result) {
   const auto [a, sigma, x0, c] = peakParameters(p);
-  overPoints(x, result, [&](double t) {
+  // Copies, not the bindings: older compilers cannot capture structured bindings.
+  overPoints(x, result, [a = a, sigma = sigma, x0 = x0, c = c](double t) {
     const double z = (t - x0) / sigma;
     return a * std::exp(-0.5 * z * z) + c;
   });
@@ -84,7 +85,9 @@ void gauss(Value& p, const Value* x, Value& result) {
 void lor(Value& p, const Value* x, Value& result) {
   const auto [a, w, x0, c] = peakParameters(p);
   const double h = w * w / 4;
-  overPoints(x, result, [&](double t) { return a * h / ((t - x0) * (t - x0) + h) + c; });
+  overPoints(x, result, [a = a, h, x0 = x0, c = c](double t) {
+    return a * h / ((t - x0) * (t - x0) + h) + c;
+  });
 }
 
 // poisson(mu, k) = exp(k ln mu - mu - lgamma(k + 1)); an empty mu is 1.
