@@ -9,6 +9,9 @@
 # The script runs in its own directory, with a fresh state directory; a line
 # "# workdir: scratch" runs it in a fresh empty directory instead (for scripts that write
 # files), whose path shows as "<scratch>" in the output.
+# Lines "# restart" cut the script into runs of the program, one after the other in the
+# same directories, so that each run finds what the previous one saved at its end; the
+# expected status is that of the last run.
 set -u
 bin=$1
 script=$2
@@ -28,8 +31,16 @@ else
   expected=$(sed -n -e 's/.*# expect: \(.*\)$/\1/p' -e 's/.*# expect:$//p' "$script")
 fi
 eval "set -- $args"
-actual=$(cd "$workdir" && ZIRBIN_HOME="$home" "$bin" --batch "$@" < "$script" 2>&1)
-status=$?
+runs=$(( $(grep -c '^# restart$' "$script") + 1 ))
+actual=""
+for (( run = 1; run <= runs; run++ )); do
+  part=$(cd "$workdir" && set -o pipefail &&
+    awk -v run="$run" '/^# restart$/ { ++cut; next } cut + 1 == run' "$script" |
+    ZIRBIN_HOME="$home" "$bin" --batch "$@" 2>&1)
+  status=$?
+  if [ -n "$actual" ] && [ -n "$part" ]; then actual+=$'\n'; fi
+  actual+=$part
+done
 if [ -n "${scratch:-}" ]; then
   actual=${actual//"$scratch"/<scratch>}
 fi
