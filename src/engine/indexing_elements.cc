@@ -2,6 +2,7 @@
 #include "engine/indexing_elements.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -511,7 +512,10 @@ int SequenceElement::bounds(double& start, double& step, double& stop) {
   if (!scalar) throw RuntimeError("sequence must have scalar start, step, stop");
   const double n = std::trunc((stop - start) / step) + 1;
   if (!(n >= 1)) return 0;  // also a NaN count (0:0:0)
-  if (n > INT_MAX) values::checkedCount(INT64_MAX, sizeof(double));
+  // The refusal names the count asked for (capped where a double stops counting exactly).
+  if (n > INT_MAX) {
+    values::checkedCount(static_cast<std::int64_t>(std::min(n, 0x1p62)), sizeof(double));
+  }
   return static_cast<int>(n);
 }
 
