@@ -4,6 +4,7 @@
 
 #include "builtins/function_argument.h"
 #include "builtins/numeric_families.h"
+#include "builtins/random_generator.h"
 #include "builtins/routine_support.h"
 
 namespace zirbin::builtins {
@@ -21,13 +22,13 @@ constexpr double kLevaB = 0.25472;
 constexpr double kLevaInner = 0.27597;
 constexpr double kLevaOuter = 0.27846;
 
-double uniform() { return cRand() / static_cast<double>(kRandMax); }
-
-// A normal deviate of mean 0 and standard deviation 1.
+// A normal deviate of mean 0 and standard deviation 1. u lies in (0, 1], so v / u and
+// log(u) are always finite.
 double normalDeviate() {
+  RandomGenerator& random = sessionRandom();
   for (;;) {
-    const double u = uniform();
-    const double v = kLevaScale * (uniform() - 0.5);
+    const double u = random.uniformPositive();
+    const double v = kLevaScale * (random.uniform() - 0.5);
     const double x = u - kLevaS;
     const double y = std::fabs(v) + kLevaT;
     const double q = x * x + y * (kLevaA * y - kLevaB * x);

@@ -1,11 +1,12 @@
-// Random numbers: rand, rnd, randexp, irand, randseed and shuffle, all drawn from the C
-// library's rand (0 to 32767).
+// Random numbers: rand, rnd, randexp, irand, randseed and shuffle, all drawn from the
+// session's RandomGenerator.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
 #include "builtins/families.h"
+#include "builtins/random_generator.h"
 #include "builtins/routine_support.h"
 
 namespace zirbin::builtins {
@@ -14,13 +15,6 @@ namespace {
 
 using session::checkFailed;
 
-// The generator of the reference platform's C library: state * 214013 + 2531011, giving
-// bits 16 to 30 of the state.
-constexpr uint32_t kRandMultiplier = 214013;
-constexpr uint32_t kRandIncrement = 2531011;
-uint32_t randState = 1;
-
-double uniform() { return cRand() / static_cast<double>(kRandMax); }
 
 // The rows and columns that a shape argument (rows, columns) gives; "negative n" for
 // negative rows or fewer than one column.
@@ -29,7 +23,7 @@ void checkShape(double rows, double cols) {
 }
 
 // rand(n): a 1 x n row; rand(r, c): an r x c matrix; rand([]): empty. Every element is
-// rand()/32767, so 0 and 1 are both possible.
+// uniform in [0, 1) with 53 random bits.
 void rand(Value& argument, Value& result) {
   std::vector<double> shape = doublesOf(argument);
   if (shape.size() >= 3) checkFailed("math function", "too many arguments");
@@ -42,13 +36,15 @@ void rand(Value& argument, Value& result) {
   double cols = shape.back();
   checkShape(rows, cols);
   double* out = shapeDoubles(result, clampDimension(rows), clampDimension(cols));
-  for (int i = 0; i < result.size; ++i) out[i] = uniform();
+  RandomGenerator& random = sessionRandom();
+  for (int i = 0; i < result.size; ++i) out[i] = random.uniform();
 }
 
-double rnd() { return uniform(); }
+double rnd() { return sessionRandom().uniform(); }
 
 // randexp(m): one number; randexp(m, n): a 1 x n row; randexp(m, r, c): an r x c matrix;
-// exponentially distributed with rate m (mean 1/m): -ln(u)/m with u as rand gives it.
+// exponentially distributed with rate m (mean 1/m): -ln(u)/m with u in (0, 1], so the
+// numbers are always finite (at most 36.7/m).
 void randexp(Value& argument, Value& result) {
   std::vector<double> p = doublesOf(argument);
   if (p.size() >= 4) checkFailed("math function", "too many arguments");
@@ -62,11 +58,12 @@ void randexp(Value& argument, Value& result) {
   double cols = p.size() >= 2 ? p.back() : 1;
   checkShape(rows, cols);
   double* out = shapeDoubles(result, clampDimension(rows), clampDimension(cols));
-  for (int i = 0; i < result.size; ++i) out[i] = -std::log(uniform()) / rate;
+  RandomGenerator& random = sessionRandom();
+  for (int i = 0; i < result.size; ++i) out[i] = -std::log(random.uniformPositive()) / rate;
 }
 
-// irand(n): shaped like n, every element rand() mod that element of n (irand([6 6 6])
-// throws three dice, each 0 to 5).
+// irand(n): shaped like n, every element a whole number from 0 to that element of n less
+// one, each equally likely (irand([6 6 6]) throws three dice, each 0 to 5).
 void irand(Value& argument, Value& result) {
   // Each n is taken as an integer first, so 0.5 is refused like 0 (not divided by).
   std::vector<int64_t> n;
@@ -75,18 +72,14 @@ void irand(Value& argument, Value& result) {
     n.push_back(static_cast<int64_t>(std::min(x, 2147483647.0)));
   }
   int* out = shapeInts(result, argument.nrow, argument.ncol());
-  for (size_t i = 0; i < n.size(); ++i) out[i] = static_cast<int>(cRand() % n[i]);
+  RandomGenerator& random = sessionRandom();
+  for (size_t i = 0; i < n.size(); ++i) out[i] = static_cast<int>(random.below(n[i]));
 }
 
+// A negative seed is a seed like any other (its 32 bits as an unsigned number).
 int randseed(int seed) {
-  cSrand(static_cast<unsigned>(seed));
+  sessionRandom().seed(static_cast<uint32_t>(seed));
   return seed;
-}
-
-// A random whole number in 0 .. n-1 for any n up to 2^30, from two draws of rand.
-int64_t randomBelow(int64_t n) {
-  int64_t r = static_cast<int64_t>(cRand()) * (kRandMax + 1) + cRand();
-  return r % n;
 }
 
 // shuffle(v): a copy of the vector v in random order (Fisher-Yates).
@@ -94,7 +87,7 @@ void shuffle(Value& argument, Value& result) {
   if (!argument.isVector()) throw session::RuntimeError("incorrect value type for shuffle");
   std::vector<double> a = doublesOf(argument);
   for (int64_t i = static_cast<int64_t>(a.size()) - 1; i > 0; --i) {
-    std::swap(a[i], a[randomBelow(i + 1)]);
+    std::swap(a[i], a[sessionRandom().below(static_cast<uint64_t>(i) + 1)]);
   }
   double* out = shapeDoubles(result, argument.nrow, argument.ncol(), argument.flags);
   std::copy(a.begin(), a.end(), out);
@@ -113,12 +106,10 @@ constexpr BuiltinEntry kEntries[] = {
 
 }  // namespace
 
-int cRand() {
-  randState = randState * kRandMultiplier + kRandIncrement;
-  return static_cast<int>((randState >> 16) & kRandMax);
+RandomGenerator& sessionRandom() {
+  static RandomGenerator generator;
+  return generator;
 }
-
-void cSrand(unsigned seed) { randState = seed; }
 
 void registerRandom(BuiltinRegistry& registry) { registry.add(kEntries); }
 

@@ -77,13 +77,6 @@ inline int64_t clampDimension(double x) {
 // class or wider: the usual widening assignment).
 void copyUnlessSame(const Value& source, Value& dest);
 
-// The random numbers of the language: the C library's rand as the reference platform
-// has it, a linear congruential generator giving 0 to kRandMax, seeded by cSrand (seed 1
-// at start). Shared by every family that draws random numbers.
-inline constexpr int kRandMax = 32767;
-int cRand();
-void cSrand(unsigned seed);
-
 // Stores `value` as the last displayed value (what `ans` gives) and returns that copy,
 // for the value functions that answer this way (today, oclock, exepath).
 Value* storeAsLastResult(const Value& value);

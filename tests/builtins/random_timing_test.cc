@@ -1,6 +1,8 @@
 // Random numbers and timing.
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <vector>
 
 #include "builtin_call.h"
 
@@ -55,9 +57,33 @@ TEST(Random, TheSameSeedGivesTheSameNumbers) {
   double first = noArg("rnd");
   elementI("randseed", 42);
   EXPECT_EQ(noArg("rnd"), first);
-  // The reference generator from seed 1 starts with 41 (of 32767).
+  // The 64-bit Mersenne Twister from seed 1: its first output's top 53 bits.
   elementI("randseed", 1);
-  EXPECT_EQ(noArg("rnd"), 41 / 32767.0);
+  EXPECT_EQ(noArg("rnd"), 0.13387664401253263);
+  EXPECT_EQ(noArg("rnd"), 0.13640703636619722);
+}
+
+TEST(Random, RandHasMoreThanTheOld32768Values) {
+  // The C library's rand gave only 32768 distinct values; 2^53 fill 10^5 draws with
+  // distinct numbers, all in [0, 1).
+  DoubleValue count(100000);
+  std::vector<double> x = elements(*valueToValue("rand", count));
+  for (double u : x) {
+    ASSERT_GE(u, 0);
+    ASSERT_LT(u, 1);
+  }
+  std::sort(x.begin(), x.end());
+  EXPECT_GT(std::unique(x.begin(), x.end()) - x.begin(), 99990);
+}
+
+TEST(Random, RandexpAndErrAreNeverInfinite) {
+  // -ln(u) with u = 0 was +inf one draw in 32768; u now lies in (0, 1].
+  DoubleValue args = row({1, 200000});
+  for (double x : elements(*valueToValue("randexp", args))) {
+    ASSERT_TRUE(std::isfinite(x));
+    ASSERT_GE(x, 0);
+  }
+  for (double x : elements(*valueToValue("err", args))) ASSERT_TRUE(std::isfinite(x));
 }
 
 TEST(Random, IrandDrawsBelowEachBound) {
@@ -71,6 +97,24 @@ TEST(Random, IrandDrawsBelowEachBound) {
   EXPECT_EQ(elements(*r)[3], 0);
   DoubleValue zero(0);
   EXPECT_EQ(runtimeError([&] { valueToValue("irand", zero); }), "in irand: n <= 0");
+}
+
+TEST(Random, IrandSpreadsEvenlyOverALargeRange) {
+  // rand() mod n reached only 0 .. 32766 and favoured the low values; over 0 .. 3*10^9/2
+  // the draws now fill the range evenly: each third holds a third of them.
+  constexpr int kDraws = 30000;
+  constexpr double kN = 1.5e9;
+  std::vector<double> bound(kDraws, kN);
+  DoubleValue n;
+  n.setLayout(kDraws, 1, 0);
+  std::copy(bound.begin(), bound.end(), n.data);
+  int thirds[3] = {0, 0, 0};
+  for (double x : elements(*valueToValue("irand", n))) {
+    ASSERT_GE(x, 0);
+    ASSERT_LT(x, kN);
+    ++thirds[static_cast<int>(x / (kN / 3))];
+  }
+  for (int t : thirds) EXPECT_NEAR(t, kDraws / 3, 600);
 }
 
 TEST(Random, ShuffleKeepsTheElements) {
