@@ -34,14 +34,6 @@ double gammaQ(double a, double x);
 void subtractProduct(const double* a, int lda, const double* b, int ldb, double* c, int ldc,
                      int rows, int inner, int cols);
 
-// Eigenvalues of the symmetric n x n matrix `a` (column-major, not changed), in the
-// solver's order. REQUIRES: values has n elements.
-void symmetricEigenvalues(const double* a, int n, double* values);
-// Eigenvalues and eigenvectors of the symmetric matrix `a` (not changed), sorted by
-// ascending absolute value; column j of `vectors` (n x n, column-major) belongs to
-// values[j].
-void symmetricEigensystem(const double* a, int n, double* values, double* vectors);
-
 // The complex FFT in place (sign -1 forward, +1 backward without the 1/n). The tables of
 // the last size up to 2^20 points are kept for the next call. Throws the out-of-memory
 // RuntimeError when GSL cannot get its tables.

@@ -1,14 +1,14 @@
 // GSL adapter of the value layer: the double matrix product (gsl_blas_dgemm, OpenBLAS
-// underneath) and the symmetric eigen decomposition behind fractional matrix powers.
+// underneath), and the fractional matrix power built on it and the symmetric eigen-solver.
 #include "values/gsl_linear.h"
 
 #include <gsl/gsl_blas.h>
-#include <gsl/gsl_eigen.h>
 #include <gsl/gsl_matrix.h>
-#include <gsl/gsl_vector.h>
 
 #include <cmath>
-#include <memory>
+#include <vector>
+
+#include "values/symmetric_eigen.h"
 
 namespace zirbin::values::detail {
 
@@ -25,34 +25,20 @@ void blasProduct(const double* a, int rows, int inner, const double* b, int cols
 }
 
 bool symmetricPower(double* m, int n, double p) {
-  struct Free {
-    void operator()(gsl_matrix* x) const { gsl_matrix_free(x); }
-    void operator()(gsl_vector* x) const { gsl_vector_free(x); }
-    void operator()(gsl_eigen_symmv_workspace* x) const { gsl_eigen_symmv_free(x); }
-  };
-  std::unique_ptr<gsl_matrix, Free> work(gsl_matrix_alloc(n, n));
-  std::unique_ptr<gsl_matrix, Free> vectors(gsl_matrix_alloc(n, n));
-  std::unique_ptr<gsl_vector, Free> values(gsl_vector_alloc(n));
-  std::unique_ptr<gsl_eigen_symmv_workspace, Free> space(gsl_eigen_symmv_alloc(n));
-  for (int i = 0; i < n * n; ++i) work->data[i] = m[i];
-  gsl_eigen_symmv(work.get(), values.get(), vectors.get(), space.get());
-  for (int k = 0; k < n; ++k) {
-    if (gsl_vector_get(values.get(), k) < 0) return false;
+  const size_t rows = static_cast<size_t>(n);
+  std::vector<double> lambda(n);
+  std::vector<double> vectors(rows * rows);
+  if (!symmetricEigensystem(m, n, lambda.data(), vectors.data())) return false;
+  for (double l : lambda) {
+    if (l < 0) return false;
   }
-  for (int k = 0; k < n; ++k) {
-    gsl_vector_set(values.get(), k, std::pow(gsl_vector_get(values.get(), k), p));
+  // m = (V diag(lambda^p)) V': scale V's columns, then one product with V's transpose.
+  std::vector<double> scaled(vectors);
+  for (size_t k = 0; k < rows; ++k) {
+    const double f = std::pow(lambda[k], p);
+    for (size_t i = 0; i < rows; ++i) scaled[k * rows + i] *= f;
   }
-  // The result V diag(lambda^p) V' is symmetric, so its layout needs no transposition.
-  for (int i = 0; i < n; ++i) {
-    for (int j = 0; j < n; ++j) {
-      double sum = 0;
-      for (int k = 0; k < n; ++k) {
-        sum += gsl_matrix_get(vectors.get(), i, k) * gsl_vector_get(values.get(), k) *
-               gsl_matrix_get(vectors.get(), j, k);
-      }
-      m[static_cast<size_t>(j) * n + i] = sum;
-    }
-  }
+  blasProduct(scaled.data(), n, n, vectors.data(), n, true, m);
   return true;
 }
 

@@ -2,6 +2,9 @@
 // handler, eigen-systems, the FFT against a naive DFT, integ and the ODE driver.
 #include <complex>
 #include <numbers>
+#include <random>
+
+#include <gsl/gsl_eigen.h>
 
 #include "builtins/gsl_routines.h"
 #include "numeric_call.h"
@@ -101,6 +104,67 @@ TEST(EigenSystems, SecondDifferenceMatrixGivesItsKnownSineVectors) {
     }
     EXPECT_NEAR(std::fabs(dot) / std::sqrt(norm), 1, 1e-13) << "unit vector along the sine, " << j;
   }
+}
+
+// GSL's eigen-system of the symmetric n x n `a`, sorted by ascending absolute value, each
+// vector's largest component made positive as eigvv makes it.
+void gslEigensystem(const std::vector<double>& a, int n, std::vector<double>& values,
+                    std::vector<double>& vectors) {
+  std::vector<double> work(a);
+  values.assign(n, 0);
+  std::vector<double> rowMajor(static_cast<size_t>(n) * n);
+  gsl_matrix_view m = gsl_matrix_view_array(work.data(), n, n);
+  gsl_vector_view v = gsl_vector_view_array(values.data(), n);
+  gsl_matrix_view e = gsl_matrix_view_array(rowMajor.data(), n, n);
+  gsl_eigen_symmv_workspace* space = gsl_eigen_symmv_alloc(n);
+  gsl_eigen_symmv(&m.matrix, &v.vector, &e.matrix, space);
+  gsl_eigen_symmv_free(space);
+  gsl_eigen_symmv_sort(&v.vector, &e.matrix, GSL_EIGEN_SORT_ABS_ASC);
+  vectors.assign(rowMajor.size(), 0);
+  for (int j = 0; j < n; ++j) {
+    int largest = 0;
+    for (int i = 0; i < n; ++i) {
+      if (std::fabs(rowMajor[i * n + j]) > std::fabs(rowMajor[largest * n + j])) largest = i;
+    }
+    // (A random matrix has no two components of equal magnitude to tie over.)
+    const double sign = rowMajor[largest * n + j] < 0 ? -1 : 1;
+    for (int i = 0; i < n; ++i) vectors[j * n + i] = sign * rowMajor[i * n + j];
+  }
+}
+
+TEST(EigenSystems, AgreeWithGslToTwelveDigitsWithTheLargestComponentPositive) {
+  constexpr int n = 30;
+  std::mt19937 random(11);
+  std::uniform_real_distribution<double> u(-1, 1);
+  DoubleValue a;
+  a.setLayout(n * n, n, 0);
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j <= i; ++j) a.data[i * n + j] = a.data[j * n + i] = u(random);
+  }
+  const std::vector<double> copy(a.data, a.data + n * n);
+  std::vector<double> gslValues, gslVectors;
+  gslEigensystem(copy, n, gslValues, gslVectors);
+  DoubleValue vectors;
+  const std::vector<double> values = elements(*call("eigvv", {&a}, {&vectors}));
+  ASSERT_EQ(values.size(), size_t{n});
+  ASSERT_EQ(vectors.size, n * n);
+  for (int j = 0; j < n; ++j) EXPECT_NEAR(values[j], gslValues[j], 1e-12) << j;
+  for (int k = 0; k < n * n; ++k) EXPECT_NEAR(vectors.data[k], gslVectors[k], 1e-12) << k;
+  // eigval gives the same numbers in ascending order.
+  std::vector<double> ascending = gslValues;
+  std::sort(ascending.begin(), ascending.end());
+  const std::vector<double> plain = elements(*valueToValue("eigval", a));
+  for (int j = 0; j < n; ++j) EXPECT_NEAR(plain[j], ascending[j], 1e-12) << j;
+}
+
+TEST(EigenSystems, EqualMagnitudesPutTheNegativeValueFirst) {
+  DoubleValue a = matrix(2, 2, {0, 2, 2, 0});  // eigenvalues -2 and 2
+  DoubleValue vectors;
+  EXPECT_EQ(elements(*call("eigvv", {&a}, {&vectors})), (std::vector<double>{-2, 2}));
+  // (1, -1) / sqrt 2 and (1, 1) / sqrt 2: a tie of magnitudes keeps the first positive.
+  const double r = std::sqrt(0.5);
+  const std::vector<double> want = {r, -r, r, r};
+  for (int k = 0; k < 4; ++k) EXPECT_NEAR(vectors.data[k], want[k], 1e-15) << k;
 }
 
 TEST(EigenSystems, NonSquareIsRefused) {
