@@ -14,6 +14,7 @@ namespace zirbin::platform {
 
 struct FrontEndOptions {
   bool batch = false;               // --batch
+  bool terminal = false;            // --terminal: never the desktop
   bool markup = false;              // --markup: raw markup lines
   bool echo = false;                // --echo: echo typed lines as the console does
   std::vector<std::string> lines;   // -e LINE, in order

@@ -1,21 +1,26 @@
 // Entry of zirbin2020: the command line, then the batch or the terminal front end.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "platform/batch/front_end.h"
+#include "platform/qt/desktop.h"
 #include "platform/term/terminal.h"
 #include "session/version.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zirbin2020 [--batch] [--markup] [--echo] [-e LINE]... [SCRIPT]\n"
+    "usage: zirbin2020 [--batch | --terminal] [--markup] [--echo] [-e LINE]... [SCRIPT]\n"
     "       zirbin2020 --version | --help\n"
     "\n"
     "  --batch     run without a window or line editing: each -e LINE, then SCRIPT, then\n"
     "              each line of standard input is run as a typed line; the console\n"
     "              lines go to standard output as plain text\n"
+    "  --terminal  run on the terminal even where a desktop could open\n"
     "  --markup    write the console lines with their raw markup\n"
     "  --echo      echo typed lines as the console does\n"
     "  -e LINE     run LINE as a typed line (repeatable, in order)\n"
@@ -23,11 +28,21 @@ constexpr const char* kUsage =
     "  --version   print the name and version\n"
     "  --help      print this text\n"
     "\n"
-    "Without --batch the same loop runs with a prompt and colours on a terminal.\n"
+    "Without --batch the console window opens when a display is available and standard\n"
+    "input is not redirected; otherwise (and with --terminal) the same loop runs with a\n"
+    "prompt and colours on the terminal.\n"
     "Exit status: 0 when no command reported an error, 1 when one did, 2 for bad usage.\n";
 
 // Exit status for a command line that cannot be understood.
 constexpr int kUsageStatus = 2;
+
+// True iff standard input comes from a pipe, a file or a socket (a terminal or /dev/null,
+// as a desktop launcher gives, is not redirected).
+bool inputRedirected() {
+  struct stat info {};
+  if (::fstat(STDIN_FILENO, &info) != 0) return false;
+  return S_ISFIFO(info.st_mode) || S_ISREG(info.st_mode) || S_ISSOCK(info.st_mode);
+}
 
 int usageError(const char* what, const char* argument) {
   std::fprintf(stderr, "zirbin2020: %s: %s\n%s", what, argument, kUsage);
@@ -53,6 +68,8 @@ int main(int argc, char** argv) {
       }
       if (std::strcmp(arg, "--batch") == 0) {
         options.batch = true;
+      } else if (std::strcmp(arg, "--terminal") == 0) {
+        options.terminal = true;
       } else if (std::strcmp(arg, "--markup") == 0) {
         options.markup = true;
       } else if (std::strcmp(arg, "--echo") == 0) {
@@ -71,5 +88,8 @@ int main(int argc, char** argv) {
     options.script = arg;
   }
   if (options.batch) return zirbin::platform::runFrontEnd(options, {});
+  if (!options.terminal && zirbin::platform::displayAvailable() && !inputRedirected()) {
+    return zirbin::platform::runDesktop(argc, argv, options.lines, options.script);
+  }
   return zirbin::platform::runTerminal(options);
 }

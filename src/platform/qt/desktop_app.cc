@@ -1,0 +1,205 @@
+// The consoles, their commands on the interpreter thread, start-up and shutdown.
+#include "platform/qt/desktop_app.h"
+
+#include <filesystem>
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+#include "files/path_list.h"
+#include "files/state_dir.h"
+#include "platform/qt/console_window.h"
+#include "session/interpreter_session.h"
+#include "session/process_state.h"
+
+namespace zirbin::platform::qt {
+
+namespace {
+
+DesktopApp* theApp = nullptr;  // GUI thread: the application while it exists
+
+// Stops the command running on the interpreter thread as a `return` at top level does.
+// The flags are the interpreter's own; the command cycle sets them again before the next
+// command, so a stop that comes as the command ends has no effect on the next one.
+void stopRunningCommand() {
+  session::stopReason = session::StopReason::kReturn;
+  session::keepRunning = false;
+}
+
+// The directory part and the `use` line of a start-up script. The path is made absolute
+// first, because restoring the saved state may change the working directory.
+struct ScriptStart {
+  std::string cdLine;
+  std::string useText;
+};
+ScriptStart scriptStart(const std::string& script) {
+  std::error_code error;
+  std::string path = std::filesystem::absolute(script, error).lexically_normal().string();
+  if (error) path = script;
+  const char quote = path.find('"') == std::string::npos ? '"' : '\'';
+  const std::size_t slash = path.find_last_of('/');
+  const std::string directory =
+      slash == 0 || slash == std::string::npos ? std::string(1, '/') : path.substr(0, slash);
+  ScriptStart start;
+  start.cdLine = std::string("cd ") + quote + directory + quote;
+  start.useText = std::string("use ") + quote + path + quote + '\r';
+  return start;
+}
+
+}  // namespace
+
+ConsoleSession::ConsoleSession(DesktopApp& app, bool secondary)
+    : app_(app), secondary_(secondary), host_(*this) {
+  window_ = new ConsoleWindow(*this);
+  window_->show();
+}
+
+ConsoleSession::~ConsoleSession() {
+  if (window_) delete window_.data();
+}
+
+void ConsoleSession::build() {
+  app_.interpreter().post([this] {
+    try {
+      interpreter_ = std::make_unique<session::InterpreterSession>(host_, output_, secondary_,
+                                                                   /*interactive=*/true);
+    } catch (...) {
+      const bool secondary = secondary_;
+      runOnGui([secondary] {
+        QMessageBox::information(nullptr, "info",
+                                 secondary ? "launch of secondary Zirbin failed"
+                                           : "PrimaryZirbin: calc failed at setup");
+      });
+      return;
+    }
+    publishState();
+  });
+}
+
+void ConsoleSession::publishState() {
+  SessionState state;
+  if (interpreter_) {
+    const files::PathList& paths = interpreter_->pathList();
+    state.recentDirectories.assign(paths.recent().begin(), paths.recent().end());
+    state.selectedDirectory = paths.selectedRecent();
+    state.prompt = interpreter_->prompt();
+  }
+  runOnGui([this, state = std::move(state)] {
+    if (window_) window_->showState(state);
+  });
+}
+
+void ConsoleSession::submit(const std::string& text, char mode, bool paste) {
+  ++pending_;
+  if (window_) window_->commandsChanged();
+  app_.interpreter().post([this, text, mode, paste] {
+    if (!app_.closing() && interpreter_) {
+      app_.running_ = this;
+      host_.resetCancel();
+      if (mode == session::kTypedMode) output_.echo(interpreter_->prompt(), text);
+      if (paste) host_.setPendingPaste(text);
+      interpreter_->submitInput(text, mode);
+      app_.running_ = nullptr;
+      publishState();
+    }
+    --pending_;
+    runOnGui([this] {
+      if (window_) window_->commandsChanged();
+    });
+  });
+}
+
+void ConsoleSession::post(std::function<void(session::InterpreterSession&)> job) {
+  app_.interpreter().post([this, job = std::move(job)] {
+    if (app_.closing() || !interpreter_) return;
+    app_.running_ = this;
+    host_.resetCancel();
+    job(*interpreter_);
+    app_.running_ = nullptr;
+    publishState();
+  });
+}
+
+void ConsoleSession::abort() {
+  host_.cancelWaits();
+  if (window_) window_->cancelRead();
+  if (app_.running() == this) stopRunningCommand();
+}
+
+DesktopApp::DesktopApp(const DesktopOptions& options) {
+  theApp = this;
+  session::haltRequested = 0;
+  consoles_.push_back(std::make_unique<ConsoleSession>(*this, false));
+  current_ = consoles_.front().get();
+  gui::loadHistory(primary().history(), files::stateFilePath(files::kHistoryFileName));
+  primary().build();
+  typeStartLines(options);
+}
+
+DesktopApp::~DesktopApp() {
+  shutdown();
+  if (theApp == this) theApp = nullptr;
+}
+
+DesktopApp* DesktopApp::instance() { return theApp; }
+
+void DesktopApp::typeStartLines(const DesktopOptions& options) {
+  ConsoleWindow* window = primary().window();
+  for (const std::string& line : options.lines) window->typeText(line);
+  if (options.script) {
+    const ScriptStart start = scriptStart(*options.script);
+    window->typeText(start.cdLine);
+    primary().submit(start.useText, session::kClipboardMode, /*paste=*/true);
+  }
+}
+
+ConsoleSession* DesktopApp::launchSecondary() {
+  if (closing()) return nullptr;
+  consoles_.push_back(std::make_unique<ConsoleSession>(*this, true));
+  ConsoleSession* console = consoles_.back().get();
+  console->build();
+  current_ = console;
+  return console;
+}
+
+void DesktopApp::closeConsole(ConsoleSession& console) {
+  if (!console.secondary()) {
+    shutdown();
+    QCoreApplication::quit();
+    return;
+  }
+  console.host().close();
+  if (running() == &console) stopRunningCommand();
+  if (current_ == &console) current_ = &primary();
+  interpreter_.post([this, &console] {
+    console.interpreter_.reset();
+    runOnGui([this, &console] {
+      std::erase_if(consoles_, [&](const auto& c) { return c.get() == &console; });
+    });
+  });
+}
+
+void DesktopApp::shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  closing_ = true;
+  for (const auto& console : consoles_) {
+    console->host().close();
+    if (console->window()) console->window()->cancelRead();
+  }
+  // A command still running stops as it would at the end signals: the program is ending.
+  session::haltRequested = 1;
+  stopRunningCommand();
+  // Secondaries first; the primary last writes the session file and the path list.
+  for (auto it = consoles_.rbegin(); it != consoles_.rend(); ++it) {
+    ConsoleSession* console = it->get();
+    interpreter_.post([console] { console->interpreter_.reset(); });
+  }
+  interpreter_.finish();
+  gui::saveHistory(primary().history(), files::stateFilePath(files::kHistoryFileName));
+  for (const auto& console : consoles_) {
+    if (console->window()) console->window()->hide();
+  }
+}
+
+}  // namespace zirbin::platform::qt

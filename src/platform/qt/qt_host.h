@@ -1,0 +1,71 @@
+// The desktop's host: what the interpreter asks of the user is answered by the windows. A
+// call that needs an answer (a message box, a typed line, a key, the folder browser, the
+// clipboard) hands the question to the GUI thread and blocks the interpreter thread until
+// the answer comes, or returns at once with no answer when the wait is cancelled (Abort,
+// the console closing).
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "session/host.h"
+
+namespace zirbin::platform::qt {
+
+class ConsoleSession;
+
+class QtHost : public session::Host {
+ public:
+  // `console` must outlive the host.
+  explicit QtHost(ConsoleSession& console);
+  QtHost(const QtHost&) = delete;
+  QtHost& operator=(const QtHost&) = delete;
+
+  // Interpreter thread.
+  int messageBox(const std::string& text, const std::string& caption, bool withCancel) override;
+  std::optional<std::string> readLine(const std::string& prompt) override;
+  int readKey() override;
+  std::optional<session::Click> waitForClick() override;
+  std::string clipboardText() override;
+  bool setClipboardText(const std::string& text) override;
+  session::DebugCommand debuggerStop(const session::DebugView& view) override;
+  std::optional<std::string> browseForFolder(const std::string& title) override;
+
+  // The text the next clipboardText() gives instead of the clipboard's (the start-up
+  // script's `use` line runs as a pasted command without taking the user's clipboard).
+  void setPendingPaste(std::string text);
+
+  // Any thread: ends the waits of the running command at once; they answer "no answer"
+  // (a cancelled box, no line, key 0). Lasts until resetCancel().
+  void cancelWaits();
+  // Any thread: ends every wait for good (the console is closing).
+  void close();
+  // Interpreter thread, at the start of each command: waits block again.
+  void resetCancel();
+
+ private:
+  // A question put to the GUI thread: `start` runs there and must call the reply it is
+  // given, at once or later, with the answer (a reply after the wait ended is ignored).
+  template <class T>
+  using Question = std::function<void(std::function<void(T)> reply)>;
+  // Interpreter thread: puts the question and waits. nullopt when cancelled.
+  template <class T>
+  std::optional<T> ask(Question<T> start);
+
+  struct Waits {
+    std::mutex mutex;
+    std::condition_variable answered;
+    bool cancelled = false;
+    bool closed = false;
+  };
+
+  ConsoleSession& console_;
+  std::shared_ptr<Waits> waits_ = std::make_shared<Waits>();
+  std::optional<std::string> pendingPaste_;  // interpreter thread only
+};
+
+}  // namespace zirbin::platform::qt
