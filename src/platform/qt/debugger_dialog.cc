@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-namespace zirbin::platform {
+namespace zirbin::platform::qt {
 
 namespace {
 // The icon and the two text columns left of the source control.
@@ -116,7 +116,7 @@ void DebuggerDialog::answer(session::DebugCommand command) {
   if (command == session::DebugCommand::kContinue || command == session::DebugCommand::kHalt) {
     hide();
   }
-  emit answered(command);
+  if (onAnswer) onAnswer(command);
 }
 
 void DebuggerDialog::resizeEvent(QResizeEvent* event) {
@@ -142,7 +142,7 @@ void DebuggerDialog::reject() { close(); }
 
 void DebuggerDialog::closeEvent(QCloseEvent* event) {
   event->accept();
-  emit answered(session::DebugCommand::kClose);
+  if (onAnswer) onAnswer(session::DebugCommand::kClose);
 }
 
-}  // namespace zirbin::platform
+}  // namespace zirbin::platform::qt

@@ -3,6 +3,8 @@
 // buttons "Cont", "Step" and "Halt".
 #pragma once
 
+#include <functional>
+
 #include <QDialog>
 #include <QRect>
 #include <QSize>
@@ -13,7 +15,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-namespace zirbin::platform {
+namespace zirbin::platform::qt {
 
 // Where a dialog of `size` goes beside a console whose window covers `console`, on a screen
 // whose usable area is `screen`: right of the console when it fits there, else left of it,
@@ -21,8 +23,6 @@ namespace zirbin::platform {
 QRect placeBeside(const QRect& console, const QSize& size, const QRect& screen);
 
 class DebuggerDialog : public QDialog {
-  Q_OBJECT
-
  public:
   // The dialog's first size: 380 x 300 dialog units of its 10-point font, widened so
   // that the source control (300 + 400 pixels) fits.
@@ -60,11 +60,10 @@ class DebuggerDialog : public QDialog {
   QPushButton* stepButton() const { return step_; }
   QPushButton* haltButton() const { return halt_; }
 
- signals:
-  // The user's choice: a button, Enter (kStep), or Esc and closing (kClose). After kContinue
-  // and kHalt the dialog hides; after kStep it stays in sight for the next stop; after
-  // kClose it is deleted.
-  void answered(zirbin::session::DebugCommand command);
+  // Called with the user's choice: a button, Enter (kStep), or Esc and closing (kClose).
+  // After kContinue and kHalt the dialog hides; after kStep it stays in sight for the next
+  // stop; after kClose it is deleted.
+  std::function<void(session::DebugCommand)> onAnswer;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -86,4 +85,4 @@ class DebuggerDialog : public QDialog {
   QPushButton* halt_ = nullptr;
 };
 
-}  // namespace zirbin::platform
+}  // namespace zirbin::platform::qt

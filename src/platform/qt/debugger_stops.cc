@@ -7,43 +7,79 @@
 #include <QScreen>
 #include <QThread>
 
-namespace zirbin::platform {
+namespace zirbin::platform::qt {
 
 DebuggerStops::DebuggerStops(QWidget* console) : QObject(console), console_(console) {}
 
+void DebuggerStops::show(const session::DebugView& view, Reply reply) {
+  reply_ = std::move(reply);
+  if (!dialog_) {
+    dialog_ = new DebuggerDialog(console_);
+    dialog_->onAnswer = [this](session::DebugCommand command) { answer(command); };
+    // Deleted without an answer (its console went): the pending stop ends as if closed.
+    connect(dialog_, &QObject::destroyed, this, [this] {
+      if (Reply reply = std::exchange(reply_, nullptr)) reply(session::DebugCommand::kClose);
+    });
+    QScreen* screen = console_->screen() ? console_->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+      dialog_->setGeometry(
+          placeBeside(console_->frameGeometry(), dialog_->size(), screen->availableGeometry()));
+    }
+  }
+  dialog_->showStop(view);
+}
+
+void DebuggerStops::endStop() {
+  reply_ = nullptr;
+  if (dialog_) dialog_->hide();
+}
+
+void DebuggerStops::answer(session::DebugCommand command) {
+  if (Reply reply = std::exchange(reply_, nullptr)) {
+    reply(command);
+  } else if (onAnswerOutsideStop) {
+    onAnswerOutsideStop(command);
+  }
+}
+
 std::optional<session::DebugCommand> DebuggerStops::wait(const session::DebugView& view,
                                                          const std::function<bool()>& interrupted) {
-  std::uint64_t stop;
+  std::uint64_t number;
   {
     std::lock_guard lock(mutex_);
     if (interrupted()) return std::nullopt;
-    stop = ++stop_;
+    number = ++waitNumber_;
     waiting_ = true;
     answer_.reset();
   }
-  const bool onGuiThread = QThread::currentThread() == thread();
-  if (onGuiThread) {
-    show(view, stop);
-    QEventLoop loop;
+  auto reply = [this, number](session::DebugCommand command) {
+    std::lock_guard lock(mutex_);
+    if (number != waitNumber_ || !waiting_) return;  // the wait ended before
+    answer_ = command;
+    woken_.notify_all();
+  };
+  auto ended = [&] { return answer_.has_value() || interrupted(); };  // under mutex_
+
+  std::unique_lock lock(mutex_);
+  if (QThread::currentThread() == thread()) {
+    lock.unlock();
+    show(view, reply);
     for (;;) {
-      {
-        std::lock_guard lock(mutex_);
-        if (answer_ || interrupted()) break;
-      }
-      loop.processEvents(QEventLoop::WaitForMoreEvents);
+      lock.lock();
+      if (ended()) break;
+      lock.unlock();
+      QEventLoop().processEvents(QEventLoop::WaitForMoreEvents);
     }
   } else {
     QMetaObject::invokeMethod(
-        this, [this, view, stop] { show(view, stop); }, Qt::QueuedConnection);
+        this, [this, view, reply] { show(view, reply); }, Qt::QueuedConnection);
+    woken_.wait(lock, ended);
   }
-  std::unique_lock lock(mutex_);
-  woken_.wait(lock, [&] { return answer_.has_value() || interrupted(); });
   waiting_ = false;
   if (answer_) return answer_;
-  // Interrupted: the stop is over, so the dialog goes out of sight as after "Cont".
   lock.unlock();
   QMetaObject::invokeMethod(
-      this, [this, stop] { hideAfterInterrupt(stop); }, Qt::QueuedConnection);
+      this, [this] { endStop(); }, Qt::QueuedConnection);
   return std::nullopt;
 }
 
@@ -52,53 +88,9 @@ void DebuggerStops::wake() {
   std::lock_guard lock(mutex_);
   woken_.notify_all();
   // A wait on the GUI thread sleeps in its event loop, not on the condition.
-  if (waiting_ && QThread::currentThread() != thread()) {
+  if (waiting_)
     QMetaObject::invokeMethod(
         this, [] {}, Qt::QueuedConnection);
-  }
 }
 
-void DebuggerStops::show(const session::DebugView& view, std::uint64_t stop) {
-  {
-    std::lock_guard lock(mutex_);
-    if (stop != stop_ || !waiting_) return;  // interrupted before it could be shown
-  }
-  if (!dialog_) {
-    dialog_ = new DebuggerDialog(console_);
-    connect(dialog_, &DebuggerDialog::answered, this, &DebuggerStops::answer);
-    // Deleted without an answer (its console went): a waiting stop ends as if closed.
-    connect(dialog_, &QObject::destroyed, this, &DebuggerStops::dialogGone);
-    QScreen* screen = console_->screen() ? console_->screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 14, 1 << 14);
-    dialog_->setGeometry(placeBeside(console_->frameGeometry(), dialog_->size(), area));
-  }
-  shown_ = stop;
-  dialog_->showStop(view);
-}
-
-void DebuggerStops::answer(session::DebugCommand command) {
-  {
-    std::lock_guard lock(mutex_);
-    if (waiting_ && shown_ == stop_ && !answer_) {
-      answer_ = command;
-      woken_.notify_all();
-      return;
-    }
-  }
-  emit answeredOutsideStop(command);
-}
-
-void DebuggerStops::dialogGone() {
-  std::lock_guard lock(mutex_);
-  if (waiting_ && shown_ == stop_ && !answer_) {
-    answer_ = session::DebugCommand::kClose;
-    woken_.notify_all();
-  }
-}
-
-void DebuggerStops::hideAfterInterrupt(std::uint64_t stop) {
-  std::lock_guard lock(mutex_);
-  if (stop == stop_ && !waiting_ && dialog_) dialog_->hide();
-}
-
-}  // namespace zirbin::platform
+}  // namespace zirbin::platform::qt

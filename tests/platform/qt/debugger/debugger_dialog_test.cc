@@ -4,25 +4,23 @@
 #include <future>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
 #include "platform/qt/debugger_dialog.h"
 #include "platform/qt/debugger_stops.h"
 
-using zirbin::platform::DebuggerDialog;
-using zirbin::platform::DebuggerStops;
-using zirbin::platform::placeBeside;
+using zirbin::platform::qt::DebuggerDialog;
+using zirbin::platform::qt::DebuggerStops;
+using zirbin::platform::qt::placeBeside;
 using zirbin::session::DebugCommand;
 using zirbin::session::DebugView;
-
-Q_DECLARE_METATYPE(zirbin::session::DebugCommand)
 
 namespace {
 
@@ -35,8 +33,13 @@ DebugView functionStop() {
 
 void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-// The command `spy` received last.
-DebugCommand lastAnswer(const QSignalSpy& spy) { return spy.last().at(0).value<DebugCommand>(); }
+// The answers a dialog or a stop gives, in order.
+struct Answers {
+  std::vector<DebugCommand> list;
+  std::function<void(DebugCommand)> recorder() {
+    return [this](DebugCommand command) { list.push_back(command); };
+  }
+};
 
 }  // namespace
 
@@ -44,8 +47,6 @@ class DebuggerDialogTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { qRegisterMetaType<DebugCommand>(); }
-
   void buttonsSitAlongTheBottomAtTheirOffsets() {
     DebuggerDialog dialog(nullptr);
     dialog.setAttribute(Qt::WA_DeleteOnClose, false);
@@ -111,7 +112,8 @@ class DebuggerDialogTest : public QObject {
   void buttonsAnswerAndHideOrStay() {
     DebuggerDialog dialog(nullptr);
     dialog.setAttribute(Qt::WA_DeleteOnClose, false);
-    QSignalSpy spy(&dialog, &DebuggerDialog::answered);
+    Answers spy;
+    dialog.onAnswer = spy.recorder();
     const struct {
       QPushButton* button;
       DebugCommand answer;
@@ -123,10 +125,10 @@ class DebuggerDialogTest : public QObject {
       dialog.showStop(topLevelStop());
       QVERIFY(QTest::qWaitForWindowExposed(&dialog));
       QTest::mouseClick(c.button, Qt::LeftButton);
-      QCOMPARE(spy.count(), 1);
-      QCOMPARE(lastAnswer(spy), c.answer);
+      QCOMPARE(spy.list.size(), 1);
+      QCOMPARE(spy.list.back(), c.answer);
       QCOMPARE(dialog.isVisible(), c.staysVisible);
-      spy.clear();
+      spy.list.clear();
     }
   }
 
@@ -135,16 +137,17 @@ class DebuggerDialogTest : public QObject {
     dialog.setAttribute(Qt::WA_DeleteOnClose, false);
     dialog.showStop(functionStop());
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QSignalSpy spy(&dialog, &DebuggerDialog::answered);
+    Answers spy;
+    dialog.onAnswer = spy.recorder();
     for (QWidget* focus :
          {static_cast<QWidget*>(&dialog), static_cast<QWidget*>(dialog.contButton()),
           static_cast<QWidget*>(dialog.haltButton()),
           static_cast<QWidget*>(dialog.sourceControl())}) {
       for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
-        spy.clear();
+        spy.list.clear();
         QTest::keyClick(focus, key);
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(lastAnswer(spy), DebugCommand::kStep);
+        QCOMPARE(spy.list.size(), 1);
+        QCOMPARE(spy.list.back(), DebugCommand::kStep);
         QVERIFY(dialog.isVisible());
       }
     }
@@ -153,7 +156,8 @@ class DebuggerDialogTest : public QObject {
   void escapeAndClosingAnswerCloseAndDeleteTheDialog() {
     for (bool byEscape : {true, false}) {
       QPointer<DebuggerDialog> dialog = new DebuggerDialog(nullptr);
-      QSignalSpy spy(dialog.data(), &DebuggerDialog::answered);
+      Answers spy;
+      dialog->onAnswer = spy.recorder();
       dialog->showStop(topLevelStop());
       QVERIFY(QTest::qWaitForWindowExposed(dialog.data()));
       if (byEscape) {
@@ -161,8 +165,8 @@ class DebuggerDialogTest : public QObject {
       } else {
         dialog->close();
       }
-      QCOMPARE(spy.count(), 1);
-      QCOMPARE(lastAnswer(spy), DebugCommand::kClose);
+      QCOMPARE(spy.list.size(), 1);
+      QCOMPARE(spy.list.back(), DebugCommand::kClose);
       flushDeletes();
       QVERIFY(dialog.isNull());
     }
@@ -296,16 +300,17 @@ class DebuggerDialogTest : public QObject {
     QWidget console;
     console.show();
     DebuggerStops stops(&console);
-    QSignalSpy outside(&stops, &DebuggerStops::answeredOutsideStop);
+    Answers outside;
+    stops.onAnswerOutsideStop = outside.recorder();
     QTimer::singleShot(0, [&] { QTest::mouseClick(stops.dialog()->stepButton(), Qt::LeftButton); });
     QCOMPARE(stops.wait(topLevelStop(), [] { return false; }), std::optional(DebugCommand::kStep));
-    QCOMPARE(outside.count(), 0);
+    QCOMPARE(outside.list.size(), 0);
     // Stepping keeps the dialog in sight while the command runs on; "Cont" then is no
     // answer to a stop but still ends stepping.
     QVERIFY(stops.dialog()->isVisible());
     QTest::mouseClick(stops.dialog()->contButton(), Qt::LeftButton);
-    QCOMPARE(outside.count(), 1);
-    QCOMPARE(lastAnswer(outside), DebugCommand::kContinue);
+    QCOMPARE(outside.list.size(), 1);
+    QCOMPARE(outside.list.back(), DebugCommand::kContinue);
   }
 };
 
