@@ -1,6 +1,7 @@
 // The statement compiler's function definitions (name := expr, name(params) ::= expr,
 // `function` ... `end`, `funcdec`), `return` inside a body, and multiple assignment.
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -131,8 +132,9 @@ void checkDefinitionPlace(session::Workspace& workspace, int depth, const std::s
 // Compiles a body for `declaration` with the workspace in the function's scope. On
 // failure a new function is removed again and an existing one (which lost its body) is
 // cleared with its dependants, so that no call can reach a function without a body.
+// `file` and `headerLine` say where the definition was read (an empty file when typed).
 void defineFunction(session::Workspace& workspace, FunctionDeclaration declaration,
-                    std::string source,
+                    std::string source, const std::string& file, int headerLine,
                     const std::function<std::unique_ptr<Statement>()>& compileBody) {
   engine::FunctionTable& table = tableOf(workspace);
   const std::string name = declaration.name;
@@ -144,6 +146,10 @@ void defineFunction(session::Workspace& workspace, FunctionDeclaration declarati
   try {
     function->beginCompilation();
     function->setSource(std::move(source));
+    // Absolute, so that a `cd` after the definition does not lose the file.
+    std::error_code error;
+    std::string place = file.empty() ? file : std::filesystem::absolute(file, error).string();
+    function->setSourceFile(error ? file : place, headerLine);
     table.setCompiling(function);
     workspace.enterFunctionScope(function, name);
     const FunctionDeclaration& d = function->declaration();
@@ -269,7 +275,8 @@ std::unique_ptr<Statement> StatementCompiler::compileOneLineFunction(TokenList& 
   const std::string source = statement[0].text + (at > 1 ? "(...)" : "") +
                              (declaration.vectorised ? " ::= " : " := ") + text;
   const int line = currentLine();
-  defineFunction(workspace_, std::move(declaration), source, [&]() -> std::unique_ptr<Statement> {
+  defineFunction(workspace_, std::move(declaration), source, input_.sourceName(), line,
+                 [&]() -> std::unique_ptr<Statement> {
     if (body.size() == 1 && body[0].kind == kBracketToken && body[0].code == '}') {
       // A closed brace block: its statements form the body.
       TokenList block = body;
@@ -316,7 +323,8 @@ std::unique_ptr<Statement> StatementCompiler::compileFunctionKeyword(TokenList& 
   const std::string name = declaration.name;
   std::string header = headerText(declaration);
   std::string lines;
-  defineFunction(workspace_, std::move(declaration), header, [this, &lines]() {
+  defineFunction(workspace_, std::move(declaration), header, input_.sourceName(), currentLine(),
+                 [this, &lines]() {
     recordLines(&lines);
     std::unique_ptr<Statement> body;
     try {

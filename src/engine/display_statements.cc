@@ -2,11 +2,15 @@
 #include "engine/display_statements.h"
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 
 #include "engine/run_state.h"
+#include "engine/user_function.h"
 #include "session/console_output.h"
 #include "session/errors.h"
 #include "session/process_state.h"
+#include "session/workspace.h"
 #include "values/display.h"
 #include "values/value.h"
 
@@ -17,6 +21,16 @@ namespace {
 constexpr int kSummaryTextLength = 20;   // characters of a string
 constexpr int kSummaryElements = 10;     // elements of the first row
 constexpr int kSummaryPrecision = 5;     // significant digits
+// The source lines shown around a stop: from 5 before its line to 10 after.
+constexpr int kSourceLinesBefore = 5;
+constexpr int kSourceLinesAfter = 10;
+
+// The running user function a breakpoint lies in, found by its name.
+const UserFunc* runningFunction(const std::string& name) {
+  if (name.empty() || !session::workspace) return nullptr;
+  auto* table = dynamic_cast<const FunctionTable*>(session::workspace->functionTable());
+  return table ? table->get(name) : nullptr;
+}
 }  // namespace
 
 AssignAndDisplayStm::AssignAndDisplayStm(StatementPtr inner, const Value* shown,
@@ -46,7 +60,7 @@ BreakPointStm::BreakPointStm(StatementPtr inner, const Value* shown, std::string
 void BreakPointStm::exe() {
   body_->exe();
   if (shown_) lastResult().store(*shown_);
-  debugStop(line_, shown_, function_);
+  debugStop(line_, shown_, runningFunction(function_));
 }
 
 std::string valueSummary(const Value* value) {
@@ -70,26 +84,68 @@ std::string valueSummary(const Value* value) {
   return text;
 }
 
-// The desktop debugger dialog comes with the desktop front end; until then, and always in
-// batch mode, a stop writes what the dialog would show as console lines and execution
-// goes on.
-void debugStop(int line, const Value* shown, const std::string& function,
-               const std::vector<DebugLocal>& locals) {
-  if (!session::breakpointsActive) return;
-  std::string caption = session::stepping ? "Stepping" : "Breakpoint";
-  caption += " at line " + std::to_string(line);
-  if (!function.empty()) caption += " in " + function;
-  std::vector<std::pair<std::string, std::string>> rows;
-  rows.emplace_back("expr value", valueSummary(shown));
-  if (!function.empty()) {
-    rows.emplace_back("Locals:", "");
-    for (const DebugLocal& local : locals) rows.emplace_back(local.name, valueSummary(local.value));
+session::DebugView debugView(int line, const Value* shown, const UserFunc* function) {
+  session::DebugView view;
+  view.caption = session::stepping ? "Stepping" : "Breakpoint";
+  view.caption += " at line " + std::to_string(line);
+  view.labels = "expr value";
+  view.values = valueSummary(shown);
+  if (!function) return view;
+  view.caption += " in " + function->name();
+  view.labels += "\nLocals:";
+  view.values += "\n";
+  for (int i = 0; i < function->localCount(); ++i) {
+    view.labels += "\n" + function->localName(i);
+    view.values += "\n" + valueSummary(function->local(i));
   }
-  size_t width = 0;
-  for (const auto& row : rows) width = std::max(width, row.first.size());
-  consoleLine(caption);
-  for (const auto& [label, value] : rows) {
-    consoleLine(value.empty() ? label : label + std::string(width + 2 - label.size(), ' ') + value);
+  view.source = sourceLines(*function, line - kSourceLinesBefore, line + kSourceLinesAfter);
+  return view;
+}
+
+std::string sourceLines(const UserFunc& function, int first, int last) {
+  first = std::max(first, 1);
+  std::istringstream kept;
+  std::ifstream file;
+  std::istream* in = &kept;
+  if (function.sourceFile().empty()) {
+    // The kept text starts at the header; statement lines count from the header's line.
+    kept.str(function.source());
+    first -= function.headerLine() - 1;
+    last -= function.headerLine() - 1;
+    first = std::max(first, 1);
+  } else {
+    file.open(function.sourceFile());
+    if (!file) return "could not open file\n" + function.sourceFile();
+    in = &file;
+  }
+  std::string text;
+  std::string row;
+  for (int n = 1; n <= last && std::getline(*in, row); ++n) {
+    if (n < first) continue;
+    if (!row.empty() && row.back() == '\r') row.pop_back();
+    if (!text.empty()) text += "\r\n";
+    text += row;
+  }
+  return text;
+}
+
+void debugStop(int line, const Value* shown, const UserFunc* function) {
+  if (!session::breakpointsActive) return;
+  const session::DebugView view = debugView(line, shown, function);
+  if (!session::host) {
+    for (const std::string& text : session::debugViewLines(view)) consoleLine(text);
+    return;
+  }
+  switch (session::host->debuggerStop(view)) {
+    case session::DebugCommand::kStep:
+      session::stepping = true;
+      break;
+    case session::DebugCommand::kContinue:
+    case session::DebugCommand::kClose:
+      session::stepping = false;
+      break;
+    case session::DebugCommand::kHalt:
+      throw session::RuntimeError("execution halted from debugger");
   }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/control_statements.h"
+#include "session/host.h"
 
 namespace zirbin::engine {
 
@@ -35,18 +36,25 @@ class BreakPointStm : public WithStm {
   std::string function_;
 };
 
-// A local variable shown by the debugger: its name and value.
-struct DebugLocal {
-  std::string name;
-  const Value* value;
-};
+class UserFunc;
 
-// Stops in the debugger (when breakpoints are active): builds the caption ("Breakpoint" or
-// "Stepping", " at line " n, " in " function), the value summary and the locals, hands
-// them to the host, and acts on the answer ("Halt" throws "execution halted from
-// debugger"). Without a desktop debugger the view is written to the console as lines.
-void debugStop(int line, const Value* shown, const std::string& function,
-               const std::vector<DebugLocal>& locals = {});
+// What a debugger stop at `line` shows: the caption ("Breakpoint" or "Stepping", " at
+// line " n, with a function " in " its name), the label and value columns ("expr value"
+// and the summary of `shown`; with a function "Locals:" and each local with its summary)
+// and, with a function, the lines line - 5 to line + 10 of its source.
+session::DebugView debugView(int line, const Value* shown, const UserFunc* function);
+
+// The source lines first..last (counted from 1, clamped at 1) of `function`'s definition,
+// joined with carriage return and line feed: from its file when it was read from one
+// ("could not open file\n" and the file's name when that cannot be read now), else from
+// the text kept of a typed or pasted definition, whose header is its line 1.
+std::string sourceLines(const UserFunc& function, int first, int last);
+
+// Stops in the debugger when breakpoints are active: hands debugView(...) to the host and
+// acts on the answer: "Step" sets the stepping flag, "Cont" and closing clear it, "Halt"
+// throws the RuntimeError "execution halted from debugger". Without a host the view is
+// written to the console and execution goes on.
+void debugStop(int line, const Value* shown, const UserFunc* function);
 
 // The one-line summary of a value that the debugger shows.
 std::string valueSummary(const Value* value);

@@ -73,22 +73,16 @@ bool WithBlock::uses(const Value* value) const {
 void BlockStm::exe() {
   const StatementPtr* running = nullptr;
   try {
-    if (session::stepping) {
-      for (const StatementPtr& statement : statements_) {
-        if (!session::keepRunning) return;
-        running = &statement;
-        statement->exe();
-        if (session::stepping) {
-          const auto* assignment = dynamic_cast<const AssignStm*>(statement.get());
-          debugStop(statement->line(), assignment ? assignment->target() : nullptr, "");
-        }
-      }
-      return;
-    }
     for (const StatementPtr& statement : statements_) {
       if (!session::keepRunning) return;
       running = &statement;
       statement->exe();
+      // Looked at after each statement: "Step" at a breakpoint steps through the rest of
+      // the block the breakpoint is in. A breakpoint has stopped for itself already.
+      if (session::stepping && !dynamic_cast<const BreakPointStm*>(statement.get())) {
+        const auto* assignment = dynamic_cast<const AssignStm*>(statement.get());
+        debugStop(statement->line(), assignment ? assignment->target() : nullptr, nullptr);
+      }
     }
   } catch (...) {
     // Each block an error leaves reports the line it was running, once per distinct line.

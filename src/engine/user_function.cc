@@ -58,6 +58,7 @@ int UserFunc::outputType() const {
 void UserFunc::beginCompilation() {
   body_.reset();
   locals_.clear();
+  localNames_.clear();
   persistentCount_ = 0;
   output_ = nullptr;
   ownedOutput_.reset();
@@ -78,6 +79,7 @@ void UserFunc::beginCompilation() {
 void UserFunc::adoptLocal(const std::string& name, std::unique_ptr<values::Value> value) {
   Value* raw = value.get();
   locals_.push_back(std::move(value));
+  localNames_.push_back(name);
   const auto& outputs = declaration_.outputs;
   for (std::size_t k = 0; k < outputs.size(); ++k) {
     if (outputs[k] != name) continue;

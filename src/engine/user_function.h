@@ -76,6 +76,14 @@ class UserFunc : public session::FunctionScopeOwner {
   int depth() const { return depth_; }
   const std::string& source() const { return source_; }
   void setSource(std::string text) { source_ = std::move(text); }
+  // The file the definition was read from (empty when typed or pasted) and the line of
+  // its header there; the debugger shows the lines around a stop from it.
+  const std::string& sourceFile() const { return sourceFile_; }
+  int headerLine() const { return headerLine_; }
+  void setSourceFile(std::string file, int headerLine) {
+    sourceFile_ = std::move(file);
+    headerLine_ = headerLine;
+  }
   void setDeclaration(FunctionDeclaration declaration) { declaration_ = std::move(declaration); }
   void addFlags(int bits) { flags_ |= bits; }
   void removeFlags(int bits) { flags_ &= ~bits; }
@@ -85,6 +93,9 @@ class UserFunc : public session::FunctionScopeOwner {
   void beginCompilation();
   // The value of the local declared at position `index` (parameters first).
   Value* local(int index) const { return locals_[index].get(); }
+  int localCount() const { return static_cast<int>(locals_.size()); }
+  // The name the local at position `index` was declared with.
+  const std::string& localName(int index) const { return localNames_[index]; }
   // The main output value (null before the body declared or finished it).
   Value* mainOutput() const { return output_; }
   // Makes sure a main output exists, creating a double local named "return" if needed.
@@ -137,8 +148,11 @@ class UserFunc : public session::FunctionScopeOwner {
   FunctionDeclaration declaration_;
   int flags_ = kCallsOnlyQuick | kSelfContained;
   std::vector<std::unique_ptr<Value>> locals_;
+  std::vector<std::string> localNames_;  // in the order of locals_
   int persistentCount_ = 0;
   std::string source_;
+  std::string sourceFile_;
+  int headerLine_ = 0;
   int depth_ = 0;
   StatementPtr body_;
   Value* output_ = nullptr;

@@ -21,14 +21,20 @@ struct Click {
   bool rightButton = false;
 };
 
-// What a debugger stop shows: caption, the label and value columns, and the source lines
-// around the stop (empty at the top level of a command).
+// What a debugger stop shows: caption, the label and value columns (texts of the same
+// number of lines, one row per line), and the source lines around the stop joined with
+// "\r\n" (empty without a function, as at the top level of a command).
 struct DebugView {
   std::string caption;
   std::string labels;
   std::string values;
   std::string source;
 };
+
+// The lines a front end without a dialog shows for a stop: the caption, then one line per
+// row with the value column lined up two places after the longest label (a row without
+// a value is its label alone). The source lines are not among them.
+std::vector<std::string> debugViewLines(const DebugView& view);
 
 // The button that ended a debugger stop ("Cont", "Step", "Halt", or the dialog closed).
 enum class DebugCommand { kContinue, kStep, kHalt, kClose };
@@ -59,7 +65,8 @@ class Host {
 
 // A host with no user: scripted answers for tests and the batch front end. Message boxes
 // answer `messageBoxAnswer` and are recorded; lines and keys come from the queues; the
-// clipboard is a string; debugger stops continue; the folder browser is cancelled.
+// clipboard is a string; debugger stops take the queued answers, then `debugAnswer`; the
+// folder browser is cancelled.
 class HeadlessHost : public Host {
  public:
   int messageBox(const std::string& text, const std::string& caption,
@@ -79,7 +86,8 @@ class HeadlessHost : public Host {
   std::deque<Click> clicks;               // answers to waitForClick, in order
   std::string clipboard;
   std::vector<DebugView> debugStops;      // the stops shown, in order
-  DebugCommand debugAnswer = DebugCommand::kContinue;
+  std::deque<DebugCommand> debugAnswers;  // answers to debuggerStop, in order
+  DebugCommand debugAnswer = DebugCommand::kContinue;  // once debugAnswers is empty
 };
 
 }  // namespace zirbin::session

@@ -75,6 +75,14 @@ class StreamHost : public session::HeadlessHost {
     console_.newLine();
     return line;
   }
+  // A stop is written as lines and execution goes on.
+  session::DebugCommand debuggerStop(const session::DebugView& view) override {
+    HeadlessHost::debuggerStop(view);
+    for (const std::string& line : session::debugViewLines(view)) {
+      console_.print(line, true, session::kPrintText);
+    }
+    return session::DebugCommand::kContinue;
+  }
 
  private:
   session::ConsoleOutput& console_;
