@@ -1,9 +1,10 @@
-// Linear algebra: the BLAS update of the blocked LU (through GSL), and the built-ins eigval,
+// Linear algebra: the BLAS steps of the blocked LU (through GSL), and the built-ins eigval,
 // eigvec and eigvv on the value layer's symmetric eigen-solver.
 #include <vector>
 
 #include <gsl/gsl_blas.h>
 #include <gsl/gsl_matrix.h>
+#include <gsl/gsl_vector.h>
 
 #include "builtins/gsl_routines.h"
 #include "builtins/numeric_families.h"
@@ -22,6 +23,24 @@ void subtractProduct(const double* a, int lda, const double* b, int ldb, double*
   gsl_matrix_const_view bt = gsl_matrix_const_view_array_with_tda(b, cols, inner, ldb);
   gsl_matrix_view ct = gsl_matrix_view_array_with_tda(c, cols, rows, ldc);
   gsl_blas_dgemm(CblasNoTrans, CblasNoTrans, -1.0, &bt.matrix, &at.matrix, 1.0, &ct.matrix);
+}
+
+void subtractProductVector(const double* a, int lda, const double* x, double* y, int rows,
+                           int cols) {
+  installErrorHandler();
+  // Read as row-major, a is a' (cols x rows): y -= (a')' x.
+  gsl_matrix_const_view at = gsl_matrix_const_view_array_with_tda(a, cols, rows, lda);
+  gsl_vector_const_view xv = gsl_vector_const_view_array(x, cols);
+  gsl_vector_view yv = gsl_vector_view_array(y, rows);
+  gsl_blas_dgemv(CblasTrans, -1.0, &at.matrix, &xv.vector, 1.0, &yv.vector);
+}
+
+void solveUnitLower(const double* l, int ldl, double* b, int ldb, int rows, int cols) {
+  installErrorHandler();
+  // Read as row-major, l is L' (unit upper) and b is b': solve x' L' = b' from the right.
+  gsl_matrix_const_view lt = gsl_matrix_const_view_array_with_tda(l, rows, rows, ldl);
+  gsl_matrix_view bt = gsl_matrix_view_array_with_tda(b, cols, rows, ldb);
+  gsl_blas_dtrsm(CblasRight, CblasUpper, CblasNoTrans, CblasUnit, 1.0, &lt.matrix, &bt.matrix);
 }
 
 }  // namespace gsl

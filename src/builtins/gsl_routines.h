@@ -33,6 +33,14 @@ double gammaQ(double a, double x);
 // (gsl_linear_algebra.cc). REQUIRES: the blocks do not overlap c.
 void subtractProduct(const double* a, int lda, const double* b, int ldb, double* c, int ldc,
                      int rows, int inner, int cols);
+// y (rows elements) -= a (rows x cols, column-major, leading dimension lda) times x (cols
+// elements); BLAS dgemv. REQUIRES: y does not overlap a or x.
+void subtractProductVector(const double* a, int lda, const double* x, double* y, int rows,
+                           int cols);
+// b (rows x cols, column-major, leading dimension ldb) := L^-1 b, with L the unit lower
+// triangle of the rows x rows block `l` (leading dimension ldl; its diagonal and upper part
+// are not read); BLAS dtrsm.
+void solveUnitLower(const double* l, int ldl, double* b, int ldb, int rows, int cols);
 
 // The complex FFT in place (sign -1 forward, +1 backward without the 1/n). The tables of
 // the last size up to 2^20 points are kept for the next call. Throws the out-of-memory

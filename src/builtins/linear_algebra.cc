@@ -14,6 +14,11 @@ namespace {
 void factoriseIntoSlot(const Value& a, const char* context) {
   if (a.valueType() > values::DOUBLE_VAL) session::checkFailed(context, "invalid data type");
   if (a.nrow * a.nrow != a.size) session::checkFailed(context, "matrix must be square");
+  // A double matrix is read where it lies; the factorisation makes its own copy.
+  if (a.valueType() == values::DOUBLE_VAL) {
+    luFactorise(static_cast<const DoubleValue&>(a).data, a.nrow, luSlot());
+    return;
+  }
   const std::vector<double> m = doublesOf(a);
   luFactorise(m.data(), a.nrow, luSlot());
 }

@@ -35,22 +35,42 @@ std::vector<double> rowScales(const double* a, int n) {
   return largest;
 }
 
-void swapRows(double* a, int n, int r1, int r2) {
-  for (int j = 0; j < n; ++j) std::swap(a[static_cast<size_t>(j) * n + r1], a[static_cast<size_t>(j) * n + r2]);
+// Exchanges rows r1 and r2 in columns [first, last).
+void swapRows(double* a, int n, int first, int last, int r1, int r2) {
+  for (int j = first; j < last; ++j) {
+    double* col = a + static_cast<size_t>(j) * n;
+    std::swap(col[r1], col[r2]);
+  }
+}
+
+// Makes the block's row exchanges (rows jb .. jb+w-1 with their pivots) in columns
+// [first, last), column by column, so that each column is walked while it is in cache.
+void applySwaps(double* a, int n, int first, int last, int jb, int w, const LuForm& form) {
+  for (int j = first; j < last; ++j) {
+    double* col = a + static_cast<size_t>(j) * n;
+    for (int k = jb; k < jb + w; ++k) std::swap(col[k], col[form.swaps[k]]);
+  }
 }
 
 // Factorises columns [jb, jb + w) of the rows jb .. n-1, which the earlier blocks have
 // already updated: each column first takes the updates of the block's earlier columns,
-// then its pivot is chosen and exchanged into place (whole rows), and the column below
-// the pivot is divided by it. Returns true iff a zero pivot was replaced.
+// then its pivot is chosen and exchanged into place within the block (the other columns
+// follow in applySwaps), and the column below the pivot is divided by it. Returns true
+// iff a zero pivot was replaced.
 bool factoriseBlock(double* a, int n, int jb, int w, std::vector<double>& scale, LuForm& form) {
   bool singular = false;
   for (int j = jb; j < jb + w; ++j) {
     double* col = a + static_cast<size_t>(j) * n;
+    // Rows jb .. j-1 of the column: U's part, by substitution with the block's L.
     for (int k = jb; k < j; ++k) {
       const double* lk = a + static_cast<size_t>(k) * n;
       const double ukj = col[k];
-      for (int i = k + 1; i < n; ++i) col[i] -= lk[i] * ukj;
+      for (int i = k + 1; i < j; ++i) col[i] -= lk[i] * ukj;
+    }
+    // Rows j .. n-1: minus the block's earlier columns times that part, in one product.
+    if (j > jb) {
+      gsl::subtractProductVector(a + static_cast<size_t>(jb) * n + j, n, col + jb, col + j,
+                                 n - j, j - jb);
     }
     int pivot = j;
     double best = -1;
@@ -62,7 +82,7 @@ bool factoriseBlock(double* a, int n, int jb, int w, std::vector<double>& scale,
       }
     }
     if (pivot != j) {
-      swapRows(a, n, j, pivot);
+      swapRows(a, n, jb, jb + w, j, pivot);
       std::swap(scale[j], scale[pivot]);
       form.parity = -form.parity;
     }
@@ -75,19 +95,6 @@ bool factoriseBlock(double* a, int n, int jb, int w, std::vector<double>& scale,
     for (int i = j + 1; i < n; ++i) col[i] *= inverse;
   }
   return singular;
-}
-
-// Rows [jb, jb + w) of the columns right of the block: forward substitution with the
-// block's unit lower triangle.
-void solveBlockRows(double* a, int n, int jb, int w) {
-  for (int c = jb + w; c < n; ++c) {
-    double* col = a + static_cast<size_t>(c) * n;
-    for (int k = jb; k < jb + w; ++k) {
-      const double* lk = a + static_cast<size_t>(k) * n;
-      const double ukc = col[k];
-      for (int i = k + 1; i < jb + w; ++i) col[i] -= lk[i] * ukc;
-    }
-  }
 }
 
 }  // namespace
@@ -103,12 +110,16 @@ void luFactorise(const double* a, int n, LuForm& form) {
   for (int jb = 0; jb < n; jb += kBlock) {
     const int w = std::min(kBlock, n - jb);
     singular |= factoriseBlock(m, n, jb, w, scale, form);
+    applySwaps(m, n, 0, jb, jb, w, form);
     const int rest = n - jb - w;
     if (rest == 0) continue;
-    solveBlockRows(m, n, jb, w);
+    applySwaps(m, n, jb + w, n, jb, w, form);
+    // The block's rows of U right of it: solved with the block's unit lower triangle.
+    double* l11 = m + static_cast<size_t>(jb) * n + jb;
+    double* u12 = m + static_cast<size_t>(jb + w) * n + jb;
+    gsl::solveUnitLower(l11, n, u12, n, w, rest);
     // The trailing matrix minus (block's L below it) times (block's rows of U).
     double* l21 = m + static_cast<size_t>(jb) * n + jb + w;
-    double* u12 = m + static_cast<size_t>(jb + w) * n + jb;
     double* a22 = m + static_cast<size_t>(jb + w) * n + jb + w;
     gsl::subtractProduct(l21, n, u12, n, a22, n, rest, w, rest);
   }
