@@ -137,8 +137,14 @@ void sumValues(BuiltinArgs& args, Value& result) {
   if (d == 2) args.fail("sum along rows not yet implemented");
   if (d > 2) args.fail("dimension > 2 not yet implemented");
   if (d != 0) args.fail("invalid argument");
-  const std::vector<double> v = numbersOf(args, 0);
-  result.assignDouble(laneSum(v.data(), static_cast<int>(v.size())));
+  // Doubles are added where they lie; integers are converted first.
+  const Value& v = args.value(0);
+  if (v.valueType() == values::DOUBLE_VAL) {
+    result.assignDouble(laneSum(static_cast<const DoubleValue&>(v).data, v.size));
+    return;
+  }
+  const std::vector<double> numbers = numbersOf(args, 0);
+  result.assignDouble(laneSum(numbers.data(), static_cast<int>(numbers.size())));
 }
 
 // The points of a function sum or table: the whole numbers from a to b for a pair [a, b],

@@ -140,6 +140,15 @@ void AssignStm::exe() {
       return;
     }
   }
+  // An array computed in the statement's own scratch value moves into the target, and the
+  // target's old storage becomes the scratch for the next run: no copy, no allocation.
+  if (result == &lease.value() && result->valueType() == values::DOUBLE_VAL && result->size > 1) {
+    auto& scratch = static_cast<DoubleValue&>(lease.value());
+    DoubleValue old(std::move(target));
+    target = std::move(scratch);
+    scratch = std::move(old);
+    return;
+  }
   copyIntoDouble(target, *result);
 }
 

@@ -297,11 +297,43 @@ void GeneralExpression::evaluateLevel(int lvl, std::size_t& cursor, V& dest) {
     return;
   }
   const int below = lvl - 1;
-  evaluateLevel(below, cursor, dest);
+  if (!combineFirst(below, cursor, dest)) evaluateLevel(below, cursor, dest);
   while (level(items_[cursor].code) == below) {
     const int code = items_[cursor].code;
     ++cursor;
     combine(code, below, cursor, dest);
+  }
+}
+
+// A double sequence whose first operand at `lvl` is a single child followed by an
+// element-wise operator of that level computes operand (op) right operand straight into
+// dest: no copy of the operand first, and a single number meets an array without being
+// spread out. Returns false, evaluating nothing, where that does not apply.
+template <class V>
+bool GeneralExpression::combineFirst(int lvl, std::size_t& cursor, V& dest) {
+  if constexpr (!std::is_same_v<V, DoubleValue>) {
+    return false;
+  } else {
+    const int code = items_[cursor].code;
+    const bool plain = lvl <= minLevel_ || level(code) >= lvl;
+    if (!plain || level(code) != lvl || lvl > kSumLevel) return false;
+    if (code != kPower && code != kTimes && code != kDivide && code != kPlus && code != kMinus) {
+      return false;
+    }
+    // A scratch of this level's own: the right operand's levels use their own.
+    const auto& left = load(cursor, static_cast<V&>(scratch(first_[lvl], kDoubleType)));
+    ++cursor;
+    const V& right = operand<V>(lvl, cursor);
+    if (&left == &dest || &right == &dest) {
+      // The workspace is one of the operands (a child that computes into it): in place.
+      V copy;
+      copy.assignSame(right);
+      copyIfNotSelf(dest, left);
+      arithmetic(dest, copy, code);
+      return true;
+    }
+    values::applyInto(dest, left, right, code);
+    return true;
   }
 }
 
@@ -328,6 +360,30 @@ const V& GeneralExpression::load(std::size_t cursor, V& dest) {
   return static_cast<const V&>(*items_[cursor].node->pValue(dest));
 }
 
+// dest += a * b or dest -= a * b for a right operand that is exactly two children joined
+// by '*', in one pass without forming the product (y = x^2 + 3*x). Returns false,
+// evaluating nothing, for any other right operand; a product that does not fit dest is
+// formed and added as usual.
+bool GeneralExpression::addProductTerm(int code, std::size_t& cursor, DoubleValue& dest) {
+  if (code != kPlus && code != kMinus) return false;
+  if (cursor + 1 >= items_.size() || items_[cursor].code != kTimes ||
+      level(items_[cursor + 1].code) < kSumLevel) {
+    return false;
+  }
+  const auto& a = load(cursor, static_cast<DoubleValue&>(scratch(productLeft_, kDoubleType)));
+  const auto& b = load(cursor + 1, static_cast<DoubleValue&>(scratch(productRight_, kDoubleType)));
+  cursor += 1;
+  if (&a == &dest || &b == &dest || !values::addProduct(dest, a, b, code)) {
+    auto& product = static_cast<DoubleValue&>(scratch(scratch_[kSumLevel], kDoubleType));
+    if (&a == &dest || &b == &dest || !values::applyInto(product, a, b, kTimes)) {
+      product.assignSame(a);
+      arithmetic(product, b, kTimes);
+    }
+    arithmetic(dest, product, code);
+  }
+  return true;
+}
+
 // Moves the cursor over the right operand of an operator of level `lvl` unevaluated.
 void GeneralExpression::skipOperand(int lvl, std::size_t& cursor) const {
   while (level(items_[cursor].code) < lvl) ++cursor;
@@ -339,6 +395,9 @@ template <class V>
 void GeneralExpression::combine(int code, int lvl, std::size_t& cursor, V& dest) {
   constexpr bool kComplex = std::is_same_v<V, ComplexValue>;
   if (lvl <= kSumLevel) {
+    if constexpr (std::is_same_v<V, DoubleValue>) {
+      if (lvl == kSumLevel && addProductTerm(code, cursor, dest)) return;
+    }
     arithmetic(dest, operand<V>(lvl, cursor), code);
     return;
   }

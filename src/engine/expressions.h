@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/evaluatable.h"
+#include "values/math_matrix.h"
 
 namespace zirbin::engine {
 
@@ -96,11 +97,17 @@ class GeneralExpression : public Expression {
   template <class V>
   void combine(int code, int level, std::size_t& cursor, V& dest);
   void skipOperand(int level, std::size_t& cursor) const;
+  template <class V>
+  bool combineFirst(int level, std::size_t& cursor, V& dest);
+  bool addProductTerm(int code, std::size_t& cursor, values::DoubleValue& dest);
 
   static constexpr int kLevels = 12;
   int minLevel_ = 100;
   int maxLevel_ = 0;
   std::unique_ptr<Value> scratch_[kLevels];
+  std::unique_ptr<Value> first_[kLevels];  // the first operand of combineFirst, per level
+  std::unique_ptr<Value> productLeft_;     // the two factors of addProductTerm
+  std::unique_ptr<Value> productRight_;
   std::unique_ptr<Value> intScratch_;
   std::vector<char> isInt_;
 };

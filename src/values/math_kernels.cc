@@ -105,13 +105,45 @@ void broadcast(MathMatrix<T>& target, const MathMatrix<T>& operand, char error, 
     return;
   }
   if (target.size == 1) {
-    target.resizeFill(operand.size, operand.nrow, target.data[0]);
-  } else if (target.size != operand.size || target.nrow != operand.nrow) {
-    throw error;
+    // The single value meets every element without being spread out first.
+    const T a = target.data[0];
+    target.resize(operand.size);
+    target.nrow = operand.nrow;
+    T* out = target.data;
+    const T* b = operand.data;
+    for (int i = 0, n = target.size; i < n; ++i) out[i] = f(a, b[i]);
+    return;
   }
+  if (target.size != operand.size || target.nrow != operand.nrow) throw error;
   T* a = target.data;
   const T* b = operand.data;
   for (int i = 0, n = target.size; i < n; ++i) a[i] = f(a[i], b[i]);
+}
+
+// dest := f(left, right) element by element with the same broadcasting, dest taking
+// left's flags. REQUIRES: dest is neither left nor right.
+template <typename F>
+void broadcastInto(DoubleValue& dest, const DoubleValue& left, const DoubleValue& right,
+                   char error, F f) {
+  const double* a = left.data;
+  const double* b = right.data;
+  if (right.size == 1) {
+    dest.resize(left.size);
+    dest.nrow = left.nrow;
+    const double y = b[0];
+    for (int i = 0, n = left.size; i < n; ++i) dest.data[i] = f(a[i], y);
+  } else if (left.size == 1) {
+    dest.resize(right.size);
+    dest.nrow = right.nrow;
+    const double x = a[0];
+    for (int i = 0, n = right.size; i < n; ++i) dest.data[i] = f(x, b[i]);
+  } else {
+    if (left.size != right.size || left.nrow != right.nrow) throw error;
+    dest.resize(left.size);
+    dest.nrow = left.nrow;
+    for (int i = 0, n = left.size; i < n; ++i) dest.data[i] = f(a[i], b[i]);
+  }
+  dest.flags = left.flags;
 }
 
 // True iff `code` has an element operation for the element type T.
@@ -183,6 +215,62 @@ void apply(DoubleValue& target, const DoubleValue& operand, int code) {
 
 void apply(ComplexValue& target, const ComplexValue& operand, int code) {
   applyByCode<Complex>(target, operand, code, complexOp);
+}
+
+bool applyInto(DoubleValue& dest, const DoubleValue& left, const DoubleValue& right, int code) {
+  const char error = operatorErrorChar(code);
+  switch (code) {
+    case kOpProduct:
+      broadcastInto(dest, left, right, error, [](double a, double b) { return a * b; });
+      return true;
+    case kOpQuotient:
+      broadcastInto(dest, left, right, error, [](double a, double b) { return a / b; });
+      return true;
+    case kOpSum:
+      broadcastInto(dest, left, right, error, [](double a, double b) { return a + b; });
+      return true;
+    case kOpDifference:
+      broadcastInto(dest, left, right, error, [](double a, double b) { return a - b; });
+      return true;
+    case kOpPower:
+      if (right.size == 1 && right.data[0] == 2) {
+        broadcastInto(dest, left, right, error, [](double a, double) { return a * a; });
+      } else {
+        broadcastInto(dest, left, right, error, [](double a, double b) { return std::pow(a, b); });
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool addProduct(DoubleValue& target, const DoubleValue& a, const DoubleValue& b, int code) {
+  if (code != kOpSum && code != kOpDifference) return false;
+  const double sign = code == kOpSum ? 1.0 : -1.0;
+  const int n = target.size;
+  const auto fits = [&](const DoubleValue& v) { return v.size == n && v.nrow == target.nrow; };
+  if (n < 2) return false;
+  double* t = target.data;
+  if (a.size == 1 && fits(b)) {
+    const double c = sign * a.data[0];
+    // c * b[i] is formed first, as a product operand would be, then added.
+    for (int i = 0; i < n; ++i) t[i] += c * b.data[i];
+    return true;
+  }
+  if (b.size == 1 && fits(a)) {
+    const double c = sign * b.data[0];
+    for (int i = 0; i < n; ++i) t[i] += a.data[i] * c;
+    return true;
+  }
+  if (fits(a) && fits(b)) {
+    if (code == kOpSum) {
+      for (int i = 0; i < n; ++i) t[i] += a.data[i] * b.data[i];
+    } else {
+      for (int i = 0; i < n; ++i) t[i] -= a.data[i] * b.data[i];
+    }
+    return true;
+  }
+  return false;
 }
 
 // ---- products ---------------------------------------------------------------------------

@@ -46,6 +46,18 @@ void apply(IntValue& target, const IntValue& operand, int code);
 void apply(DoubleValue& target, const DoubleValue& operand, int code);
 void apply(ComplexValue& target, const ComplexValue& operand, int code);
 
+// dest := left (code) right for the power, product, quotient, sum and difference, with the
+// broadcasting of apply and left's flags: the same as copying left into dest and applying
+// right, in one pass. Returns false, touching nothing, for any other code.
+// REQUIRES: dest is neither left nor right.
+bool applyInto(DoubleValue& dest, const DoubleValue& left, const DoubleValue& right, int code);
+
+// target += a * b (code kOpSum) or target -= a * b (kOpDifference) in one pass, when target
+// has at least 2 elements and a and b each are a single number or shaped like target.
+// Returns false, touching nothing, otherwise (the caller forms the product itself).
+// REQUIRES: target is neither a nor b.
+bool addProduct(DoubleValue& target, const DoubleValue& a, const DoubleValue& b, int code);
+
 // target := target . operand (matrix product, code 10). The target's column count must
 // equal the operand's row count, else '.' is thrown. Doubles: an empty operand gives an
 // empty result, and the product runs through BLAS (transposeRight multiplies by the

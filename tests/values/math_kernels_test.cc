@@ -333,3 +333,60 @@ TEST(Apply, DoubleSquaringAgreesWithPowOnSpecialValues) {
 }
 
 }  // namespace zirbin::values
+
+namespace zirbin::values {
+namespace {
+
+// What applyInto must equal: left copied, then the operand applied.
+DoubleValue copyThenApply(const DoubleValue& left, const DoubleValue& right, int code) {
+  DoubleValue t;
+  t.assignSame(left);
+  apply(t, right, code);
+  return t;
+}
+
+TEST(ApplyInto, AgreesWithCopyThenApplyForEveryShapeAndKeepsTheLeftFlags) {
+  DoubleValue row3 = doubles({1, 2, 3});
+  row3.flags = JMAT_BOOL;
+  const DoubleValue column3 = doubles({4, 5, 6}, 3);
+  const DoubleValue scalar = doubles({2});
+  const DoubleValue empty;
+  const std::vector<std::pair<const DoubleValue*, const DoubleValue*>> pairs = {
+      {&row3, &scalar}, {&scalar, &row3}, {&row3, &row3}, {&scalar, &scalar},
+      {&empty, &scalar}, {&scalar, &empty}, {&scalar, &column3}};
+  for (int code : {kOpPower, kOpProduct, kOpQuotient, kOpSum, kOpDifference}) {
+    for (auto [l, r] : pairs) {
+      DoubleValue into;
+      into.setLayout(7, 7, 0);  // a larger block to reuse
+      ASSERT_TRUE(applyInto(into, *l, *r, code));
+      const DoubleValue want = copyThenApply(*l, *r, code);
+      EXPECT_EQ(elements(into), elements(want)) << code;
+      EXPECT_EQ(into.nrow, want.nrow) << code;
+      EXPECT_EQ(into.flags, want.flags) << code;
+    }
+  }
+  DoubleValue into;
+  EXPECT_EQ(thrownCode([&] { applyInto(into, row3, column3, kOpSum); }), '+');
+  EXPECT_EQ(thrownCode([&] { applyInto(into, row3, doubles({1, 2}), kOpPower); }), '^');
+  EXPECT_FALSE(applyInto(into, row3, row3, kOpMatrixProduct));
+}
+
+TEST(AddProduct, AddsOrSubtractsAProductOfMatchingFactorsInOnePass) {
+  DoubleValue t = doubles({1, 2, 3});
+  EXPECT_TRUE(addProduct(t, doubles({3}), doubles({1, 1, 2}), kOpSum));
+  EXPECT_EQ(elements(t), (std::vector<double>{4, 5, 9}));
+  EXPECT_TRUE(addProduct(t, doubles({1, 2, 3}), doubles({2}), kOpDifference));
+  EXPECT_EQ(elements(t), (std::vector<double>{2, 1, 3}));
+  EXPECT_TRUE(addProduct(t, doubles({1, 2, 3}), doubles({1, 2, 3}), kOpSum));
+  EXPECT_EQ(elements(t), (std::vector<double>{3, 5, 12}));
+  // A factor of another shape, a single target or another operator: left to the caller.
+  EXPECT_FALSE(addProduct(t, doubles({1, 2}), doubles({2}), kOpSum));
+  EXPECT_FALSE(addProduct(t, doubles({1, 2, 3}, 3), doubles({2}), kOpSum));
+  DoubleValue one = doubles({1});
+  EXPECT_FALSE(addProduct(one, doubles({2}), doubles({1, 2}), kOpSum));
+  EXPECT_FALSE(addProduct(t, doubles({2}), doubles({2}), kOpProduct));
+  EXPECT_EQ(elements(t), (std::vector<double>{3, 5, 12}));
+}
+
+}  // namespace
+}  // namespace zirbin::values
