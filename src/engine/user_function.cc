@@ -3,6 +3,7 @@
 #include "engine/user_function.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/assign_statements.h"
 #include "engine/run_state.h"
@@ -33,6 +34,21 @@ class ActivationCount {
   ActivationCount(const ActivationCount&) = delete;
   ActivationCount& operator=(const ActivationCount&) = delete;
 };
+
+// to := from when both are doubles and from is a single number, without the general
+// assignment's steps; the usual case of arguments and results. Returns false otherwise.
+bool assignSingleDouble(Value& to, const Value& from) {
+  if (from.size != 1 || from.valueType() != values::DOUBLE_VAL ||
+      to.valueType() != values::DOUBLE_VAL) {
+    return false;
+  }
+  auto& target = static_cast<values::DoubleValue&>(to);
+  if (target.size != 1) target.resize(1);
+  target.data[0] = static_cast<const values::DoubleValue&>(from).data[0];
+  target.nrow = from.nrow;
+  target.flags = from.flags;
+  return true;
+}
 
 // An argument of type t suits a parameter of type p when t = p or t < p <= 2.
 bool suits(int t, int p) { return t == p || (t < p && p <= values::COMPLEX_VAL); }
@@ -156,15 +172,31 @@ bool UserFunc::savedLocal(std::size_t index) const {
 
 void UserFunc::pushFrame() {
   // Frames lie one after another in one array that keeps its capacity, so that a
-  // recursive call allocates nothing once the deepest frame has been reached.
+  // recursive call allocates nothing once the deepest frame has been reached. A single
+  // number (or an empty local) is saved in the frame itself: the local is emptied but
+  // keeps its block (resizeKeep(0) keeps a one-element block), so binding the next
+  // argument or assigning the next number allocates nothing either.
   for (std::size_t i = 0; i < locals_.size(); ++i) {
     Value& v = *locals_[i];
     if (!savedLocal(i)) {
       frames_.push_back(SavedSlot{nullptr, 0, 0, 0});
       continue;
     }
-    frames_.push_back(SavedSlot{v.rawData(), v.size, v.nrow, v.flags});
-    v.release();
+    if (v.size <= 1 && v.valueType() <= values::COMPLEX_VAL) {
+      // Filled in place: a slot built aside and copied in stalls on its partial writes.
+      SavedSlot& slot = frames_.emplace_back();
+      slot.size = v.size;
+      slot.nrow = v.nrow;
+      slot.flags = v.flags;
+      slot.inlineNumber = true;
+      if (v.size == 1) {
+        std::memcpy(slot.number, v.rawData(), static_cast<std::size_t>(v.elementSize()));
+      }
+      v.resizeKeep(0);
+    } else {
+      frames_.push_back(SavedSlot{v.rawData(), v.size, v.nrow, v.flags});
+      v.release();
+    }
     v.nrow = 0;
     v.flags = 0;
   }
@@ -175,7 +207,17 @@ void UserFunc::popFrame() {
   for (std::size_t i = 0; i < locals_.size(); ++i) {
     if (!savedLocal(i)) continue;
     const SavedSlot& s = frames_[first + i];
-    locals_[i]->adopt(s.data, s.size, s.nrow, s.flags);
+    Value& v = *locals_[i];
+    if (s.inlineNumber && s.size == 1) {
+      v.setLayout(1, s.nrow, s.flags);
+      std::memcpy(v.rawData(), s.number, static_cast<std::size_t>(v.elementSize()));
+    } else if (s.inlineNumber) {
+      v.resizeKeep(0);
+      v.nrow = s.nrow;
+      v.flags = s.flags;
+    } else {
+      v.adopt(s.data, s.size, s.nrow, s.flags);
+    }
   }
   frames_.resize(first);
 }
@@ -201,7 +243,7 @@ void UserFunc::bindArguments(std::span<const Value* const> arguments) {
         throw RuntimeError("argument has incorrect type");
       }
     }
-    parameter.assign(*argument);
+    if (!assignSingleDouble(parameter, *argument)) parameter.assign(*argument);
   }
 }
 
@@ -241,7 +283,7 @@ void UserFunc::call(std::span<const Value* const> arguments, std::span<Value* co
     binding = false;
     body_->exe();
     session::keepRunning = !session::haltRequested;
-    result.assign(*output_);
+    if (!assignSingleDouble(result, *output_)) result.assign(*output_);
     for (std::size_t k = 0; k < extraTargets.size() && k < extras_.size(); ++k) {
       if (extras_[k]->valueType() != values::DOUBLE_VAL) {
         throw RuntimeError("non-double type output not yet implemented");

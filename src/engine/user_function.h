@@ -128,11 +128,15 @@ class UserFunc : public session::FunctionScopeOwner {
   bool refersTo(const Value* value) const;
 
  private:
+  // One local of a saved frame: its storage handed over (data), or, for a single number,
+  // the number itself while the local keeps its one-element block for the next activation.
   struct SavedSlot {
-    void* data;
-    int size;
-    int nrow;
-    int flags;
+    void* data = nullptr;
+    int size = 0;
+    int nrow = 0;
+    int flags = 0;
+    bool inlineNumber = false;
+    alignas(16) unsigned char number[16];
   };
   void insertReturn(BlockStm& block);
   void pushFrame();

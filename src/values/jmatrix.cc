@@ -117,14 +117,16 @@ JMatrix<T>::~JMatrix() {
 template <typename T>
 void JMatrix<T>::resize(int n) {
   if (n == size) return;
-  checkedCount(n, static_cast<int>(sizeof(T)));
-  resetItems(data, 0, size);
   // A block at most twice as large as needed is reused rather than reallocated: the
-  // contents are not kept either way, and scratch values change size often.
+  // contents are not kept either way, and scratch values change size often. (A count
+  // that fits the block needs no checking.)
   if (n > 0 && n <= capacity_ && 2 * static_cast<int64_t>(n) >= capacity_) {
+    resetItems(data, 0, size);
     size = n;
     return;
   }
+  checkedCount(n, static_cast<int>(sizeof(T)));
+  resetItems(data, 0, size);
   T* fresh = allocate(n);
   deallocate(data);
   data = fresh;
