@@ -9,9 +9,11 @@
 #include <QPointer>
 
 #include "platform/qt/console_window.h"
+#include "platform/qt/debugger_stops.h"
 #include "platform/qt/desktop_app.h"
 #include "platform/qt/interpreter_thread.h"
 #include "session/console_output.h"
+#include "session/process_state.h"
 
 namespace zirbin::platform::qt {
 
@@ -119,8 +121,35 @@ bool QtHost::setClipboardText(const std::string& text) {
       .value_or(false);
 }
 
-// TODO: the debugger dialog answers here once it exists; until then a stop continues.
-session::DebugCommand QtHost::debuggerStop(const session::DebugView&) {
+DebuggerStops* QtHost::debuggerStops() {
+  ConsoleWindow* window = console_.window();
+  if (!debugger_ && window) {
+    debugger_ = new DebuggerStops(window);
+    // "Cont" or closing while no stop waits (the dialog stays up while stepping) ends
+    // stepping once the running command is over.
+    debugger_->onAnswerOutsideStop = [console = &console_](session::DebugCommand command) {
+      if (command == session::DebugCommand::kContinue || command == session::DebugCommand::kClose) {
+        console->post([](session::InterpreterSession&) { session::stepping = false; });
+      }
+    };
+  }
+  return debugger_;
+}
+
+session::DebugCommand QtHost::debuggerStop(const session::DebugView& view) {
+  std::optional<session::DebugCommand> command =
+      ask<session::DebugCommand>([this, view](std::function<void(session::DebugCommand)> reply) {
+        if (DebuggerStops* stops = debuggerStops()) {
+          stops->show(view, std::move(reply));
+        } else {
+          reply(session::DebugCommand::kContinue);  // the console is closing
+        }
+      });
+  if (command) return *command;
+  // Aborted: the stop ends unanswered, and stepping with it.
+  runOnGui([this] {
+    if (debugger_) debugger_->endStop();
+  });
   return session::DebugCommand::kContinue;
 }
 

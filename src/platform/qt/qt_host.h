@@ -12,10 +12,13 @@
 #include <optional>
 #include <string>
 
+#include <QPointer>
+
 #include "session/host.h"
 
 namespace zirbin::platform::qt {
 
+class DebuggerStops;
 class ConsoleSession;
 
 class QtHost : public session::Host {
@@ -63,7 +66,11 @@ class QtHost : public session::Host {
     bool closed = false;
   };
 
+  // GUI thread: the debugger of this console, made at the first stop.
+  DebuggerStops* debuggerStops();
+
   ConsoleSession& console_;
+  QPointer<DebuggerStops> debugger_;  // GUI thread only; a child of the console's window
   std::shared_ptr<Waits> waits_ = std::make_shared<Waits>();
   std::optional<std::string> pendingPaste_;  // interpreter thread only
 };
