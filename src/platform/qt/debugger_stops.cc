@@ -1,11 +1,10 @@
 // Debugger stops of one console on the desktop.
 #include "platform/qt/debugger_stops.h"
 
-#include <QEventLoop>
+#include <utility>
+
 #include <QGuiApplication>
-#include <QMetaObject>
 #include <QScreen>
-#include <QThread>
 
 namespace zirbin::platform::qt {
 
@@ -40,57 +39,6 @@ void DebuggerStops::answer(session::DebugCommand command) {
   } else if (onAnswerOutsideStop) {
     onAnswerOutsideStop(command);
   }
-}
-
-std::optional<session::DebugCommand> DebuggerStops::wait(const session::DebugView& view,
-                                                         const std::function<bool()>& interrupted) {
-  std::uint64_t number;
-  {
-    std::lock_guard lock(mutex_);
-    if (interrupted()) return std::nullopt;
-    number = ++waitNumber_;
-    waiting_ = true;
-    answer_.reset();
-  }
-  auto reply = [this, number](session::DebugCommand command) {
-    std::lock_guard lock(mutex_);
-    if (number != waitNumber_ || !waiting_) return;  // the wait ended before
-    answer_ = command;
-    woken_.notify_all();
-  };
-  auto ended = [&] { return answer_.has_value() || interrupted(); };  // under mutex_
-
-  std::unique_lock lock(mutex_);
-  if (QThread::currentThread() == thread()) {
-    lock.unlock();
-    show(view, reply);
-    for (;;) {
-      lock.lock();
-      if (ended()) break;
-      lock.unlock();
-      QEventLoop().processEvents(QEventLoop::WaitForMoreEvents);
-    }
-  } else {
-    QMetaObject::invokeMethod(
-        this, [this, view, reply] { show(view, reply); }, Qt::QueuedConnection);
-    woken_.wait(lock, ended);
-  }
-  waiting_ = false;
-  if (answer_) return answer_;
-  lock.unlock();
-  QMetaObject::invokeMethod(
-      this, [this] { endStop(); }, Qt::QueuedConnection);
-  return std::nullopt;
-}
-
-void DebuggerStops::wake() {
-  // Taking the lock orders the caller's flag before the waiter's next look at it.
-  std::lock_guard lock(mutex_);
-  woken_.notify_all();
-  // A wait on the GUI thread sleeps in its event loop, not on the condition.
-  if (waiting_)
-    QMetaObject::invokeMethod(
-        this, [] {}, Qt::QueuedConnection);
 }
 
 }  // namespace zirbin::platform::qt

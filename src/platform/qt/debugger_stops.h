@@ -1,13 +1,9 @@
-// Debugger stops of one console on the desktop: the dialog that shows them (made at the
+// Debugger stops of one console on the desktop: the dialog that shows them, made at the
 // first stop beside the console, reused, deleted when closed and made again at the next
-// stop) and the wait of the interpreter thread for the user's answer.
+// stop. The host's wait on the interpreter thread ends with the reply given to show().
 #pragma once
 
-#include <condition_variable>
-#include <cstdint>
 #include <functional>
-#include <mutex>
-#include <optional>
 
 #include <QObject>
 #include <QPointer>
@@ -35,16 +31,6 @@ class DebuggerStops : public QObject {
   // and hides the dialog.
   void endStop();
 
-  // Shows `view` and blocks until the user answers; returns the answer. From any thread
-  // but the GUI thread, which keeps every window live meanwhile; on the GUI thread itself
-  // it runs a local event loop. Returns nullopt as soon as `interrupted` gives true: it
-  // is checked at the start and after each wake(). REQUIRES: one wait at a time.
-  std::optional<session::DebugCommand> wait(const session::DebugView& view,
-                                            const std::function<bool()>& interrupted);
-  // Any thread (not a signal handler): makes a running wait look at its `interrupted`
-  // again.
-  void wake();
-
   // GUI thread: the dialog, or null when none is open.
   DebuggerDialog* dialog() const { return dialog_; }
 
@@ -58,13 +44,6 @@ class DebuggerStops : public QObject {
   QWidget* console_;
   QPointer<DebuggerDialog> dialog_;
   Reply reply_;  // the pending stop's; GUI thread
-
-  // The running wait(); guarded by mutex_.
-  std::mutex mutex_;
-  std::condition_variable woken_;
-  std::uint64_t waitNumber_ = 0;  // of the running or last wait
-  bool waiting_ = false;
-  std::optional<session::DebugCommand> answer_;
 };
 
 }  // namespace zirbin::platform::qt

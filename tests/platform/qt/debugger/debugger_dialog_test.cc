@@ -1,9 +1,6 @@
 // The debugger dialog and its stops through the real widgets: layout, the buttons, Enter,
-// Esc and closing, the source control, and the interpreter thread's wait for an answer.
-#include <atomic>
-#include <future>
+// Esc and closing, the source control, and the stops shown in it.
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include <QLabel>
@@ -11,7 +8,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include "platform/qt/debugger_dialog.h"
 #include "platform/qt/debugger_stops.h"
@@ -186,131 +182,75 @@ class DebuggerDialogTest : public QObject {
              QRect(QPoint(0, 0), size));
   }
 
-  // The interpreter thread waits in the stop; every button answers it, the dialog is
-  // reused until closed and made again afterwards, beside its console.
-  void interpreterThreadWaitsForEachAnswer() {
+  // Each stop is answered once by the button pressed; the dialog is reused until closed
+  // and made again at the next stop, beside its console.
+  void eachStopIsAnsweredOnceAndTheDialogReusedUntilClosed() {
     QWidget console;
     console.setGeometry(0, 0, 200, 150);
     console.show();
     DebuggerStops stops(&console);
-    auto never = [] { return false; };
+    Answers answers;
+    Answers outside;
+    stops.onAnswerOutsideStop = outside.recorder();
 
-    // The answer the waiting thread gets when `press` acts on the dialog showing `view`;
-    // nullopt when the dialog never shows it or the wait never ends.
-    // Each stop gets a caption of its own, so that the dialog is seen showing it.
-    int stopCount = 0;
-    auto answerWith = [&](DebugView view, auto press) -> std::optional<DebugCommand> {
-      view.caption += " (" + std::to_string(++stopCount) + ")";
-      auto result = std::async(std::launch::async, [&] { return stops.wait(view, never); });
-      const bool shown = QTest::qWaitFor([&] {
-        return stops.dialog() && stops.dialog()->isVisible() &&
-               stops.dialog()->windowTitle() == QString::fromStdString(view.caption);
-      });
-      if (shown) press(stops.dialog());
-      if (!QTest::qWaitFor([&] {
-            return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-          })) {
-        stops.wake();
-        return std::nullopt;
-      }
-      return shown ? result.get() : std::nullopt;
-    };
-
-    auto click = [](QPushButton* (DebuggerDialog::*which)() const) {
-      return [which](DebuggerDialog* dialog) {
-        QTest::mouseClick((dialog->*which)(), Qt::LeftButton);
-      };
-    };
-    QCOMPARE(answerWith(topLevelStop(), click(&DebuggerDialog::stepButton)),
-             std::optional(DebugCommand::kStep));
+    stops.show(topLevelStop(), answers.recorder());
     QPointer<DebuggerDialog> first = stops.dialog();
-    QVERIFY(first->x() >= console.frameGeometry().right() ||
-            first->geometry().right() < console.frameGeometry().left() ||
-            first->geometry().right() == console.screen()->availableGeometry().right());
-    QCOMPARE(answerWith(functionStop(), click(&DebuggerDialog::contButton)),
-             std::optional(DebugCommand::kContinue));
+    QVERIFY(first && first->isVisible());
+    QCOMPARE(first->geometry(), placeBeside(console.frameGeometry(), first->size(),
+                                            console.screen()->availableGeometry()));
+    QTest::mouseClick(first->stepButton(), Qt::LeftButton);
+    QTest::mouseClick(first->stepButton(), Qt::LeftButton);  // no stop waits any more
+    QCOMPARE(answers.list, std::vector{DebugCommand::kStep});
+    QCOMPARE(outside.list, std::vector{DebugCommand::kStep});
+
+    stops.show(functionStop(), answers.recorder());
     QCOMPARE(stops.dialog(), first.data());
+    QTest::keyClick(first.data(), Qt::Key_Enter);
+    stops.show(topLevelStop(), answers.recorder());
+    QTest::mouseClick(first->haltButton(), Qt::LeftButton);
     QVERIFY(!first->isVisible());
-    QCOMPARE(answerWith(topLevelStop(), click(&DebuggerDialog::haltButton)),
-             std::optional(DebugCommand::kHalt));
-    QCOMPARE(
-        answerWith(topLevelStop(), [](DebuggerDialog* d) { QTest::keyClick(d, Qt::Key_Enter); }),
-        DebugCommand::kStep);
-    QCOMPARE(answerWith(topLevelStop(), [](DebuggerDialog* d) { d->close(); }),
-             DebugCommand::kClose);
+    stops.show(topLevelStop(), answers.recorder());
+    QVERIFY(first->isVisible());
+    first->close();
+    QCOMPARE(answers.list, (std::vector{DebugCommand::kStep, DebugCommand::kStep,
+                                        DebugCommand::kHalt, DebugCommand::kClose}));
     flushDeletes();
     QVERIFY(first.isNull());
     QVERIFY(stops.dialog() == nullptr);
-    QCOMPARE(answerWith(functionStop(), click(&DebuggerDialog::contButton)),
-             std::optional(DebugCommand::kContinue));
+    QCOMPARE(outside.list.size(), size_t{1});  // the deletion answered nothing more
+
+    stops.show(functionStop(), answers.recorder());
     QVERIFY(stops.dialog() != nullptr);
     QVERIFY(stops.dialog()->sourceControl() != nullptr);
+    QTest::mouseClick(stops.dialog()->contButton(), Qt::LeftButton);
+    QCOMPARE(answers.list.back(), DebugCommand::kContinue);
   }
 
-  void interruptEndsTheWaitAndHidesTheDialog() {
+  // An interrupted stop: the dialog goes out of sight and a later button answers no stop.
+  void endStopHidesTheDialogAndDropsTheReply() {
     QWidget console;
     console.show();
     DebuggerStops stops(&console);
-    std::atomic<bool> interrupted = false;
-    auto flag = [&] { return interrupted.load(); };
-    auto result = std::async(std::launch::async, [&] { return stops.wait(topLevelStop(), flag); });
-    QTRY_VERIFY(stops.dialog() && stops.dialog()->isVisible());
-    interrupted = true;
-    stops.wake();
-    QTRY_VERIFY(result.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
-    QVERIFY(!result.get().has_value());
-    QTRY_VERIFY(!stops.dialog()->isVisible());
-    // Raised before the stop: no dialog at all comes up again for it.
-    const QPointer<DebuggerDialog> dialog = stops.dialog();
-    QVERIFY(!stops.wait(functionStop(), flag).has_value());
-    QTest::qWait(20);
-    QVERIFY(!dialog->isVisible());
-  }
-
-  void aDialogDeletedWithItsConsoleEndsTheWait() {
-    auto* console = new QWidget;
-    console->show();
-    auto* stops = new DebuggerStops(console);
-    auto result = std::async(std::launch::async,
-                             [&] { return stops->wait(topLevelStop(), [] { return false; }); });
-    QTRY_VERIFY(stops->dialog() && stops->dialog()->isVisible());
-    delete stops->dialog();
-    QTRY_VERIFY(result.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
-    QCOMPARE(result.get(), std::optional(DebugCommand::kClose));
-    delete console;
-  }
-
-  // A stop on the GUI thread itself runs a local event loop: timers keep firing in it.
-  void waitOnTheGuiThreadKeepsEventsFlowing() {
-    QWidget console;
-    console.show();
-    DebuggerStops stops(&console);
-    int ticks = 0;
-    QTimer ticker;
-    connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
-    ticker.start(5);
-    QTimer::singleShot(100,
-                       [&] { QTest::mouseClick(stops.dialog()->contButton(), Qt::LeftButton); });
-    QCOMPARE(stops.wait(topLevelStop(), [] { return false; }),
-             std::optional(DebugCommand::kContinue));
-    QVERIFY(ticks >= 3);
-  }
-
-  void buttonsBetweenStopsAreReportedApart() {
-    QWidget console;
-    console.show();
-    DebuggerStops stops(&console);
+    Answers answers;
     Answers outside;
     stops.onAnswerOutsideStop = outside.recorder();
-    QTimer::singleShot(0, [&] { QTest::mouseClick(stops.dialog()->stepButton(), Qt::LeftButton); });
-    QCOMPARE(stops.wait(topLevelStop(), [] { return false; }), std::optional(DebugCommand::kStep));
-    QCOMPARE(outside.list.size(), 0);
-    // Stepping keeps the dialog in sight while the command runs on; "Cont" then is no
-    // answer to a stop but still ends stepping.
-    QVERIFY(stops.dialog()->isVisible());
+    stops.show(topLevelStop(), answers.recorder());
+    stops.endStop();
+    QVERIFY(!stops.dialog()->isVisible());
     QTest::mouseClick(stops.dialog()->contButton(), Qt::LeftButton);
-    QCOMPARE(outside.list.size(), 1);
-    QCOMPARE(outside.list.back(), DebugCommand::kContinue);
+    QVERIFY(answers.list.empty());
+    QCOMPARE(outside.list, std::vector{DebugCommand::kContinue});
+  }
+
+  void aDialogDeletedWithoutAnAnswerAnswersClose() {
+    QWidget console;
+    console.show();
+    DebuggerStops stops(&console);
+    Answers answers;
+    stops.show(topLevelStop(), answers.recorder());
+    delete stops.dialog();
+    QCOMPARE(answers.list, std::vector{DebugCommand::kClose});
+    QVERIFY(stops.dialog() == nullptr);
   }
 };
 
