@@ -65,7 +65,15 @@ void BreakPointStm::exe() {
 
 std::string valueSummary(const Value* value) {
   if (!value) return "";
-  if (value->isChar()) return value->toString().substr(0, kSummaryTextLength);
+  if (value->isChar()) {
+    // One line: a line feed or another control character read from a file would break
+    // the rows of the two columns apart.
+    std::string text = value->toString().substr(0, kSummaryTextLength);
+    for (char& c : text) {
+      if (static_cast<unsigned char>(c) < ' ') c = ' ';
+    }
+    return text;
+  }
   std::string text;
   if (value->size > 1) {
     text.append("(").append(std::to_string(value->nrow)).append("x");

@@ -191,6 +191,13 @@ TEST_F(DebuggerStop, HaltEndsTheCommandInRedAndKeepsWhatRanBefore) {
   EXPECT_NE(output_.lines.back().find('1'), std::string::npos);
 }
 
+TEST_F(DebuggerStop, TextWithALineFeedStaysOnItsRow) {
+  typed("s = 'a b c'");
+  typed("s[2] = 10;!");
+  ASSERT_EQ(stops().size(), 1u);
+  EXPECT_EQ(stops()[0].values, "a b c");
+}
+
 TEST(DebugViewLines, LabelsAndValuesLineUpAfterTheLongestLabel) {
   const DebugView view{"Breakpoint at line 6 in f", "expr value\nLocals:\na\nlonger_name",
                        "3\n\n2\n", "ignored"};
