@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the Zirbin benchmarks (bench/*.zrb) and their peers in Python, NumPy, Lua and
 # Octave side by side, each pinned to one core with single-threaded BLAS.
-#   usage: bench/run_peers.sh [ZIRBIN2020] [BENCH...]
+#   usage: [BEFORE=OTHER_ZIRBIN2020] bench/run_peers.sh [ZIRBIN2020] [BENCH...]
+# BEFORE names a second build (an older one) to run beside the first in the same round.
 # Peers that are not installed are skipped. Figures are times: lower is better, and only
 # ratios within one run mean anything on a shared machine.
 set -u
@@ -24,6 +25,7 @@ run() {  # label, command...
 }
 for b in $benches; do
   echo "== $b"
+  [ -n "${BEFORE:-}" ] && run "zirbin (before)" env ZIRBIN_HOME="$home" "$BEFORE" --batch "$root/bench/$b.zrb"
   run zirbin env ZIRBIN_HOME="$home" "$bin" --batch "$root/bench/$b.zrb"
   p=$root/bench/peers/$b
   [ -f "$p.py" ] && run python $python "$p.py"

@@ -136,7 +136,7 @@ class UserFunc : public session::FunctionScopeOwner {
     int nrow = 0;
     int flags = 0;
     bool inlineNumber = false;
-    alignas(16) unsigned char number[16];
+    alignas(16) unsigned char number[16] = {};
   };
   void insertReturn(BlockStm& block);
   void pushFrame();
