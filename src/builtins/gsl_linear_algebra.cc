@@ -47,34 +47,49 @@ void solveUnitLower(const double* l, int ldl, double* b, int ldb, int rows, int 
 
 namespace {
 
-// The argument as a square matrix of doubles; `context` names the message's built-in.
-std::vector<double> squareMatrix(const Value& a, const char* context) {
+// The elements of the square matrix `a` as doubles: a DoubleValue's own array (moved into
+// `held` first when `overwritten`: the result about to be written is `a` itself), or the
+// integers converted into `held`. `context` names the message's built-in.
+const double* squareMatrix(Value& a, bool overwritten, const char* context, DoubleValue& held) {
   if (a.nrow * a.nrow != a.size) session::checkFailed(context, "non-square matrix");
-  return doublesOf(a);
+  if (a.valueType() == values::DOUBLE_VAL) {
+    if (!overwritten) return static_cast<DoubleValue&>(a).data;
+    held = std::move(static_cast<DoubleValue&>(a));
+    return held.data;
+  }
+  const std::vector<double> numbers = doublesOf(a);
+  double* out = shapeDoubles(held, a.nrow, a.ncol());
+  std::copy(numbers.begin(), numbers.end(), out);
+  return out;
 }
 
 // eigval(A): the eigenvalues of a symmetric matrix as a row, in the solver's order
 // (ascending).
 void eigval(Value& argument, Value& result) {
-  const std::vector<double> a = squareMatrix(argument, "eigval");
   const int n = argument.nrow;
+  DoubleValue held;
+  const double* a = squareMatrix(argument, &argument == &result, "eigval", held);
   double* out = shapeDoubles(result, n > 0 ? 1 : 0, n);
-  if (n > 0 && !values::symmetricEigenvalues(a.data(), n, out)) {
+  if (n > 0 && !values::symmetricEigenvalues(a, n, out)) {
     session::checkFailed("eigval", "the eigen-solver did not converge");
   }
 }
 
 // Eigenvalues (a row) and eigenvectors (columns) sorted by absolute value.
-void eigenSystem(const Value& argument, Value& values, Value* vectors) {
-  const std::vector<double> a = squareMatrix(argument, "eigen-system");
+void eigenSystem(Value& argument, Value& eigenvalues, Value* vectors) {
   const int n = argument.nrow;
-  DoubleValue v;
-  double* m = shapeDoubles(v, n, n);
-  double* out = shapeDoubles(values, n > 0 ? 1 : 0, n);
-  if (n > 0 && !values::symmetricEigensystem(a.data(), n, out, m)) {
+  DoubleValue held;
+  const bool overwritten = &argument == &eigenvalues || &argument == vectors;
+  const double* a = squareMatrix(argument, overwritten, "eigen-system", held);
+  // The vectors go straight into their output when it is a DoubleValue.
+  DoubleValue own;
+  Value& into = vectors && vectors->valueType() == values::DOUBLE_VAL ? *vectors : own;
+  double* m = shapeDoubles(into, n, n);
+  double* out = shapeDoubles(eigenvalues, n > 0 ? 1 : 0, n);
+  if (n > 0 && !values::symmetricEigensystem(a, n, out, m)) {
     session::checkFailed("eigen-system", "the eigen-solver did not converge");
   }
-  if (vectors != nullptr) vectors->assign(v);
+  if (vectors && &into != vectors) vectors->assign(own);
 }
 
 // eigvec(A): the eigenvector matrix.
