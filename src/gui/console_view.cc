@@ -89,6 +89,16 @@ std::string ConsoleView::selectedText(
   return text;
 }
 
+std::string clipboardLines(std::string_view text) {
+  std::string lines;
+  lines.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    lines += text[i] == '\n' ? '\r' : text[i];
+  }
+  return lines;
+}
+
 std::optional<std::string> echoedCommand(std::string_view line) {
   if (!line.starts_with("{g ")) return std::nullopt;
   const std::size_t text = line.find(" {b:");

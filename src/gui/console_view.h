@@ -82,6 +82,9 @@ class ConsoleView {
   TextPosition head_;
 };
 
+// Clipboard text with its line ends as the input cuts lines: "\r\n" and "\n" become "\r".
+std::string clipboardLines(std::string_view text);
+
 // The command of a console line that echoes a typed line ("{g " prompt " {b:" command), or
 // nullopt for any other line.
 std::optional<std::string> echoedCommand(std::string_view line);

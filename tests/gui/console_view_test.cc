@@ -61,6 +61,10 @@ TEST(ConsoleView, SelectionIsKeptInBufferCoordinatesAndCopiedAsShown) {
   EXPECT_EQ(view.selectedText(shown), "");
 }
 
+TEST(ConsoleView, ClipboardLineEndsBecomeCarriageReturns) {
+  EXPECT_EQ(clipboardLines("a = 1\nb = 2\r\nc\rd"), "a = 1\rb = 2\rc\rd");
+}
+
 TEST(ConsoleView, EchoedCommandsAndHelpLinks) {
   EXPECT_EQ(echoedCommand("{g > {b:x = {1}"), "x = {1}");
   EXPECT_EQ(echoedCommand("{r error}"), std::nullopt);

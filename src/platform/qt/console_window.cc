@@ -189,8 +189,8 @@ void ConsoleWindow::command(int id) {
 
 // The clipboard is read now, when the user asks, and runs as a pasted command.
 void ConsoleWindow::runClipboard() {
-  session_.submit(QApplication::clipboard()->text().toStdString(), session::kClipboardMode,
-                  /*paste=*/true);
+  session_.submit(gui::clipboardLines(QApplication::clipboard()->text().toStdString()),
+                  session::kClipboardMode, /*paste=*/true);
 }
 
 void ConsoleWindow::showAbout() {

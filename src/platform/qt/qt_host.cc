@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include "gui/console_view.h"
 #include "platform/qt/console_window.h"
 #include "platform/qt/debugger_stops.h"
 #include "platform/qt/desktop_app.h"
@@ -108,7 +109,7 @@ std::string QtHost::clipboardText() {
     return text;
   }
   return ask<std::string>([](std::function<void(std::string)> reply) {
-           reply(QGuiApplication::clipboard()->text().toStdString());
+           reply(gui::clipboardLines(QGuiApplication::clipboard()->text().toStdString()));
          })
       .value_or(std::string());
 }

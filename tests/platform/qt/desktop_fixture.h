@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 #include "files/temp_dir.h"
 #include "gui/plain_text.h"
@@ -91,5 +92,23 @@ class DesktopTest : public ::testing::Test {
   testing::EnvironmentGuard home_;
   std::unique_ptr<DesktopApp> app_;
 };
+
+}  // namespace zirbin::platform::qt
+
+namespace zirbin::platform::qt {
+
+// Runs `answer` on the first modal widget that opens (a message box, a file dialog),
+// from the event loop that the widget's own exec runs.
+inline void answerModal(std::function<void(QWidget*)> answer) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      timer->stop();
+      timer->deleteLater();
+      answer(modal);
+    }
+  });
+  timer->start(5);
+}
 
 }  // namespace zirbin::platform::qt
