@@ -12,7 +12,7 @@ JOBS       ?= 2
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES   := g++ clang libclang-rt-14-dev cmake make libgsl-dev libopenblas-dev libgtest-dev librsvg2-bin libcairo2-dev pkg-config fonts-liberation qt6-base-dev xvfb xauth
 
-.PHONY: all deps configure build run test asan fuzz bench clean
+.PHONY: all deps configure build run run-batch test asan fuzz bench clean
 
 all: build
 
@@ -38,8 +38,16 @@ build: configure
 # variables of the user's saved session nor leave theirs in it.
 DEMO_STATE ?= $(BUILD)/demo-state
 
+# With a display the tour is typed into the console window; without one the demos run in
+# batch.
 run: build
 	rm -rf $(DEMO_STATE) && mkdir -p $(DEMO_STATE)
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  cd $(BUILD)/bin && ZIRBIN_HOME=$(abspath $(DEMO_STATE)) ./zirbin2020 demo/tour.zrb; \
+	  exit 0; fi; \
+	$(MAKE) --no-print-directory run-batch
+
+run-batch:
 	cd $(BUILD)/bin && ZIRBIN_HOME=$(abspath $(DEMO_STATE)) ./zirbin2020 --batch demo/tour.zrb </dev/null
 	@echo "plots demo: SVG files written to $(BUILD)/bin/demo/"
 	cd $(BUILD)/bin && ZIRBIN_HOME=$(abspath $(DEMO_STATE)) ./zirbin2020 --batch demo/plots.zrb </dev/null
@@ -66,6 +74,7 @@ asan: deps
 
 bench: build
 	$(BUILD)/bin/bench_blas
+	bench/qt/disp_loop.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
