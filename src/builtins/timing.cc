@@ -7,6 +7,8 @@
 
 #include "builtins/families.h"
 #include "builtins/routine_support.h"
+#include "session/errors.h"
+#include "session/sandbox.h"
 
 namespace zirbin::builtins {
 
@@ -29,6 +31,7 @@ double tocSeconds() { return std::chrono::duration<double>(Clock::now() - lastTi
 // pause(n): waits n milliseconds and gives n. No events are handled meanwhile. The
 // thread sleeps instead of reading the clock in a busy loop; the wait is the same.
 int pause(int milliseconds) {
+  if (session::sandboxed) session::checkFailed("pause", "not available in a sandboxed run");
   if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   return milliseconds;
 }
@@ -36,6 +39,7 @@ int pause(int milliseconds) {
 // wait(n): waits until the next multiple of n milliseconds after the last tic, so that
 // calls in a loop return on a steady rhythm of n milliseconds; gives n.
 int wait(int period) {
+  if (session::sandboxed) session::checkFailed("wait", "not available in a sandboxed run");
   if (period <= 0) return period;
   auto step = std::chrono::milliseconds(period);
   auto elapsed = Clock::now() - lastTic;

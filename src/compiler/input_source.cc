@@ -42,6 +42,9 @@ InputSource InputSource::fromFile(const std::string& path) {
   InputSource source;
   source.kind_ = kFile;
   source.name_ = path;
+  // Only a regular file is a script: a FIFO or a device would block or never end.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return source;
   auto stream = std::make_unique<std::ifstream>(path);
   if (stream->is_open()) source.stream_ = std::move(stream);
   return source;
@@ -218,6 +221,15 @@ void UserInput::openUse(const std::string& line, std::size_t start) {
   current_ = InputSource::fromFile(path);
   if (!current_.isOpen()) throw session::OperatorCode('n');
   if (directoryListener_) directoryListener_(directoryPart(path));
+}
+
+bool UserInput::loadFile(const std::string& path) {
+  InputSource file = InputSource::fromFile(path);
+  if (!file.isOpen()) return false;
+  suspended_.push_back(std::move(current_));
+  current_ = std::move(file);
+  if (directoryListener_) directoryListener_(directoryPart(path));
+  return true;
 }
 
 void UserInput::popSource() {

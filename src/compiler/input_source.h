@@ -113,6 +113,11 @@ class UserInput : public LexInput {
   // text source for (text, mode) becomes current.
   void load(std::string text, char mode);
 
+  // Suspends the current source and makes the script file at `path` current, as a `use`
+  // of it does, without reading its name from any text (so that no name can be taken
+  // for code). Returns false, changing nothing, when the file cannot be opened.
+  bool loadFile(const std::string& path);
+
   // As InputSource::getLine, plus: suspended sources resume when the current one ends;
   // `use` lines switch to the named file; unless raw, a line holding a line feed raises
   // "unexpected newline found when reading input". Failures: the bare string "missing

@@ -152,11 +152,17 @@ MultiAssignStm::MultiAssignStm(EvaluatablePtr call, int line, std::vector<Value*
 void MultiAssignStm::exe() {
   // Every output is computed into a value of its own first, so that a target that is
   // also an argument is read before it is written.
+  // The first output is the call's own result and so has the class the routine writes
+  // (a list, a string, a double matrix ...); the further outputs are double matrices. The
+  // targets are double variables: a result that does not widen to double is refused on
+  // assignment instead of being read as doubles.
   std::vector<std::unique_ptr<Value>> outputs;
   std::vector<Value*> extras;
-  for (std::size_t k = 0; k < targets_.size(); ++k) {
+  const int first = expression_->resultType();
+  outputs.push_back(values::newValue(first == kUnknownType ? values::DOUBLE_VAL : first));
+  for (std::size_t k = 1; k < targets_.size(); ++k) {
     outputs.push_back(values::newValue(values::DOUBLE_VAL));
-    if (k > 0) extras.push_back(outputs.back().get());
+    extras.push_back(outputs.back().get());
   }
   if (auto* user = dynamic_cast<UserFuncElement*>(expression_.get())) {
     user->evaluateInto(*outputs[0], extras);

@@ -3,6 +3,7 @@
 // write and the close succeeded.
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -25,6 +26,11 @@ class AtomicFile {
   // false.
   bool commit(bool writesOk);
 
+  // Gives the temporary file the permissions of the file it will replace or, when there
+  // is none, those of a newly created file (0666 less the umask), instead of owner-only:
+  // for a user's data file, which others may be meant to read.
+  void takeDataFileMode();
+
  private:
   void discard();
 
@@ -32,5 +38,12 @@ class AtomicFile {
   std::string temporaryPath_;
   std::FILE* stream_ = nullptr;
 };
+
+// Removes from `directory` the temporary files of saves that never finished (the process
+// was killed between writing and renaming): names "NAME.tmp.XXXXXX" whose NAME starts
+// with `prefix`, last changed at least `age` ago (a younger one may be another
+// instance's save in progress). Returns how many were removed; never throws.
+int removeStaleTemporaries(const std::string& directory, const std::string& prefix,
+                           std::chrono::seconds age);
 
 }  // namespace zirbin::files

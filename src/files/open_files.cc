@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "files/path_list.h"
+#include "files/regular_file.h"
 #include "session/errors.h"
+#include "session/sandbox.h"
 #include "values/math_matrix.h"
 #include "values/value.h"
 
@@ -98,12 +100,15 @@ int fopenFile(OpenFileTable& table, const PathList& paths, const values::Value& 
   bool write = append || has(letters, 'w');
   if (write && has(letters, 'r')) session::checkFailed("fopen", "ambiguous read/write mode string");
   bool binary = has(letters, 'b');
+  if (write && session::sandboxed) {
+    session::checkFailed("fopen", "not available in a sandboxed run");
+  }
   std::string openMode = !write ? "r" : append ? "a" : "w";
   if (binary) openMode += 'b';
   // Closed on exec: a shell started by sysCommand does not keep the user's files open.
   openMode += 'e';
 
-  std::FILE* stream = std::fopen(path.c_str(), openMode.c_str());
+  std::FILE* stream = openRegularFile(path, openMode);
   if (stream != nullptr) {
     table.store(id, stream, static_cast<unsigned char>((binary ? 0 : kTextMode) |
                                                        (write ? kWriteMode : 0)));

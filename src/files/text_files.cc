@@ -4,11 +4,15 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
+#include "files/atomic_file.h"
 #include "files/path_list.h"
+#include "files/regular_file.h"
 #include "session/errors.h"
+#include "session/sandbox.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 
@@ -17,9 +21,11 @@ namespace {
 
 // The lines of a file, newline dropped, and a carriage return before it (files written
 // on the old platform end their lines with both). Nullopt when it cannot be opened or
-// read (a directory opens but cannot be read).
-std::optional<std::vector<std::string>> readLines(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "r");
+// read; then `*notRegular` tells whether the path names no regular file (a directory, a
+// FIFO, a device), which is never read.
+std::optional<std::vector<std::string>> readLines(const std::string& path,
+                                                  bool* notRegular = nullptr) {
+  std::FILE* file = openRegularFile(path, "r", notRegular);
   if (file == nullptr) return std::nullopt;
   std::vector<std::string> lines;
   std::string line;
@@ -52,7 +58,9 @@ std::unique_ptr<values::Value> stringValue(const std::string& text) {
 
 std::unique_ptr<values::Value> readTextFile(const PathList& paths, const values::Value& name) {
   std::string path = paths.resolveFile(name.toString(), true, "txt", "readtext");
-  std::optional<std::vector<std::string>> lines = readLines(path);
+  bool notRegular = false;
+  std::optional<std::vector<std::string>> lines = readLines(path, &notRegular);
+  if (!lines && notRegular) session::checkFailed("readtext", "not a regular file: " + path);
   if (!lines) session::checkFailed("readtext", "file not found: " + name.toString());
   auto list = std::make_unique<values::ListValue>();
   if (lines->empty()) return list;
@@ -77,9 +85,21 @@ std::vector<std::string> matrixRows(const values::Value& value) {
 }  // namespace
 
 int writeTextFile(const PathList& paths, const values::Value& name, const values::Value& lines) {
+  if (session::sandboxed) session::checkFailed("writetext", "not available in a sandboxed run");
   std::string path = paths.resolveFile(name.toString(), false, "txt", "writetext");
-  std::FILE* file = std::fopen(path.c_str(), "w");
-  if (file == nullptr) session::checkFailed("writetext", "cannot open " + path);
+  // The lines go to a temporary file that replaces the old one only once all of it is
+  // written: a full disk leaves the old file whole. A link is followed to its file.
+  std::error_code error;
+  if (std::filesystem::is_symlink(path, error)) {
+    std::filesystem::path target = std::filesystem::canonical(path, error);
+    if (!error) path = target.string();
+  }
+  if (std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error)) {
+    session::checkFailed("writetext", "not a regular file: " + path);
+  }
+  AtomicFile file(path);
+  if (file.stream() == nullptr) session::checkFailed("writetext", "cannot open " + path);
+  file.takeDataFileMode();
   std::vector<std::string> texts;
   if (lines.valueType() == values::LIST_VAL) {
     const auto& list = static_cast<const values::ListValue&>(lines);
@@ -90,11 +110,12 @@ int writeTextFile(const PathList& paths, const values::Value& name, const values
   } else {
     texts = matrixRows(lines);
   }
+  bool ok = true;
   for (const std::string& text : texts) {
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fputc('\n', file);
+    ok = ok && std::fwrite(text.data(), 1, text.size(), file.stream()) == text.size() &&
+         std::fputc('\n', file.stream()) != EOF;
   }
-  std::fclose(file);
+  if (!file.commit(ok)) session::checkFailed("writetext", "could not write " + path);
   return static_cast<int>(texts.size());
 }
 
@@ -169,7 +190,9 @@ std::size_t firstDataLine(const std::vector<std::string>& lines) {
 
 std::vector<std::string> tableLines(const PathList& paths, const values::Value& name) {
   std::string path = paths.resolveFile(name.toString(), true, "txt", "load");
-  std::optional<std::vector<std::string>> lines = readLines(path);
+  bool notRegular = false;
+  std::optional<std::vector<std::string>> lines = readLines(path, &notRegular);
+  if (!lines && notRegular) session::checkFailed("load", "not a regular file: " + path);
   if (!lines) session::checkFailed("load", "file not found: " + name.toString());
   return std::move(*lines);
 }

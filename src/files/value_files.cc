@@ -1,6 +1,7 @@
 // Value dumps through the value record, the refusing `save`, and the shell escape.
 #include "files/value_files.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,8 +13,10 @@
 
 #include "files/atomic_file.h"
 #include "files/path_list.h"
+#include "files/regular_file.h"
 #include "files/records.h"
 #include "session/errors.h"
+#include "session/sandbox.h"
 #include "values/math_matrix.h"
 #include "values/value.h"
 
@@ -23,6 +26,7 @@ extern char** environ;
 namespace zirbin::files {
 
 void qsaveFile(const PathList& paths, const values::Value& name, const values::Value& value) {
+  if (session::sandboxed) session::checkFailed("qsave", "not available in a sandboxed run");
   std::string path = paths.resolveFile(name.toString(), false, "jmt", "qsave");
   // Written beside the file and renamed over it: a failed write keeps the previous dump.
   AtomicFile file(path);
@@ -34,9 +38,7 @@ void qsaveFile(const PathList& paths, const values::Value& name, const values::V
 
 std::unique_ptr<values::Value> qloadFile(const PathList& paths, const values::Value& name) {
   std::string path = paths.resolveFile(name.toString(), true, "jmt", "qload");
-  std::error_code error;
-  std::FILE* file =
-      std::filesystem::is_directory(path, error) ? nullptr : std::fopen(path.c_str(), "rb");
+  std::FILE* file = openRegularFile(path, "rb");
   if (file == nullptr) session::checkFailed("qload", "could not open input file");
   RecordReader in(file);
   std::unique_ptr<values::Value> value;
@@ -55,9 +57,7 @@ std::optional<int> storedValueType(const PathList& paths, const std::string& nam
   } catch (const session::RuntimeError&) {
     return std::nullopt;
   }
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return std::nullopt;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = openRegularFile(path, "rb");
   if (file == nullptr) return std::nullopt;
   // The head of a value record: count, rows, flags, type code.
   RecordReader in(file);
@@ -91,13 +91,25 @@ void qloadInto(const PathList& paths, const values::Value& name, values::Value& 
 }
 
 int runShellCommand(const std::string& command) {
+  if (session::sandboxed) session::checkFailed("sysCommand", "not available in a sandboxed run");
   // What the program printed so far must come before the command's own output.
   std::fflush(nullptr);
   const char* shell = "/bin/sh";
   char* const argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"),
                         const_cast<char*>(command.c_str()), nullptr};
+  // The command gets the default handling of SIGPIPE back, whatever the front end chose
+  // for itself (a pipeline in the command must end when its reader does).
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t child = 0;
-  if (::posix_spawn(&child, shell, nullptr, nullptr, argv, environ) == 0) {
+  const int started = ::posix_spawn(&child, shell, nullptr, &attributes, argv, environ);
+  posix_spawnattr_destroy(&attributes);
+  if (started == 0) {
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }

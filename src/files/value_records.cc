@@ -63,6 +63,9 @@ bool readValueAt(RecordReader& in, std::unique_ptr<values::Value>& out, int dept
   RecordHeader h;
   if (!readHeader(in, h)) return false;
   if (h.count < 0) return true;
+  // An empty value has no pages: a stored page count (of any size) is dropped, so that
+  // nothing indexes pages that were never allocated.
+  if (h.count == 0 && (h.flags & values::kKindMask) == values::JMAT_3D) h.flags = values::JMAT_PLAIN;
   bool isList = h.type == values::LIST_VAL;
   if (h.type < values::INTEGER_VAL || h.type > values::LIST_VAL || !shapeFits(h) ||
       (isList && depth >= kMaxRecordNesting)) {

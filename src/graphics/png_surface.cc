@@ -11,6 +11,7 @@
 
 #include "graphics/figure.h"
 #include "session/errors.h"
+#include "session/sandbox.h"
 
 namespace zirbin::graphics {
 
@@ -215,6 +216,7 @@ void PngSurface::image(int left, int top, int width, int height, std::span<const
 }
 
 void printFigurePng(Figure& figure, const std::string& path) {
+  if (session::sandboxed) session::checkFailed("print", "not available in a sandboxed run");
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   if (!file) session::checkFailed("print", "cannot open " + path);
   const PixelRect& c = figure.clientRect();

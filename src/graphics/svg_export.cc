@@ -8,6 +8,7 @@
 #include "graphics/png_surface.h"
 #include "graphics/svg_surface.h"
 #include "session/errors.h"
+#include "session/sandbox.h"
 
 namespace zirbin::graphics {
 
@@ -20,6 +21,7 @@ void writeFigureSvg(Figure& figure, std::ostream& out) {
 }
 
 void printFigureSvg(Figure& figure, const std::string& path) {
+  if (session::sandboxed) session::checkFailed("print", "not available in a sandboxed run");
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   if (!file) session::checkFailed("print", "cannot open " + path);
   writeFigureSvg(figure, file);

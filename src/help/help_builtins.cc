@@ -17,6 +17,7 @@
 #include "help/help_lookup.h"
 #include "session/console_output.h"
 #include "session/errors.h"
+#include "session/sandbox.h"
 #include "session/process_state.h"
 #include "values/value.h"
 
@@ -69,6 +70,7 @@ enum class LookupRun { kAnswered, kNotStarted, kFailed };
 
 // Starts the lookup program with `words` and waits for it.
 LookupRun runLookup(const std::vector<std::string>& words) {
+  if (session::sandboxed) session::checkFailed("property", "not available in a sandboxed run");
   const std::string program = files::programDirectory() + "/" + kLookupProgramName;
   std::vector<std::string> storage{kLookupProgramName};
   storage.insert(storage.end(), words.begin(), words.end());

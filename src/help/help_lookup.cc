@@ -13,6 +13,8 @@
 #include "compiler/token.h"
 #include "engine/user_function.h"
 #include "files/state_dir.h"
+#include "session/errors.h"
+#include "session/sandbox.h"
 #include "session/console_output.h"
 #include "session/process_state.h"
 #include "session/workspace.h"
@@ -277,6 +279,7 @@ std::string describeName(Workspace& workspace, const std::string& name) {
 }
 
 std::string fetchHelp(const std::string& topic, bool detailed) {
+  if (session::sandboxed) session::checkFailed("help", "not available in a sandboxed run");
   const std::string program = files::programDirectory() + "/" + kHelpProgramName;
   std::vector<char*> argv;
   std::string name = kHelpProgramName, topicArg = topic, detailArg = "??";

@@ -8,6 +8,7 @@
 #include "engine/run_state.h"
 #include "engine/statement.h"
 #include "engine/user_function.h"
+#include "files/atomic_file.h"
 #include "files/state_dir.h"
 #include "session/host.h"
 #include "session/process_state.h"
@@ -17,6 +18,10 @@
 namespace zirbin::session {
 
 namespace {
+
+// A temporary file of a save this old belongs to no save still running: a save takes
+// well under a second.
+constexpr std::chrono::seconds kStaleSaveAge{60};
 
 // Makes a session's output, workspace, host and path list the process-wide ones (and the
 // session the running one) while one of its commands runs, and puts the previous ones back
@@ -107,24 +112,37 @@ InterpreterSession::InterpreterSession(Host& host, ConsoleOutput& output, bool s
 }
 
 InterpreterSession::~InterpreterSession() {
-  if (!secondary_) saveState();
+  if (!secondary_ && !saved_) saveState();
 }
 
 void InterpreterSession::restoreState() {
   ConsoleScope scope(output_, workspace_, host_, pathList_);
+  // What a save killed half-way left behind: the old files it would have replaced are
+  // whole, and the temporary copy (up to the session's size) is of no use to anyone.
+  files::removeStaleTemporaries(files::stateDirectory(), "zirbin_", kStaleSaveAge);
   loadSession(workspace_, files::stateDirectory(), prompts_);
   files::loadPathList(pathList_, files::stateFilePath(files::kPathListFileName),
                       interactive_, prompts_);
 }
 
-void InterpreterSession::saveState() {
+bool InterpreterSession::saveState() {
+  if (secondary_) return true;
+  saved_ = true;
   ConsoleScope scope(output_, workspace_, host_, pathList_);
-  // Nothing may escape a destructor; a failed save has been reported by the prompts.
+  const std::string directory = files::stateDirectory();
+  bool ok = false;
+  // Nothing may escape a destructor.
   try {
-    saveSession(workspace_, files::stateDirectory(), prompts_);
-    files::savePathList(pathList_, files::stateFilePath(files::kPathListFileName));
+    SaveSessionResult result = saveSession(workspace_, directory, prompts_);
+    ok = result != SaveSessionResult::kNotSaved;
+    ok = files::savePathList(pathList_, files::stateFilePath(files::kPathListFileName)) && ok;
   } catch (...) {
+    ok = false;
   }
+  // The previous files stay whole; the user must learn that this session's changes are
+  // not in them.
+  if (!ok) prompts_.notify("the session could not be saved in " + directory, "zirbin exit");
+  return ok;
 }
 
 InterpreterSession* InterpreterSession::running() { return runningSession; }
@@ -227,6 +245,15 @@ bool InterpreterSession::runCommand() {
     ++errorCount_;
     return false;
   }
+}
+
+bool InterpreterSession::runScript(const std::string& path) {
+  if (!input_.loadFile(path)) {
+    report(std::make_exception_ptr(OperatorCode('n')));
+    ++errorCount_;
+    return false;
+  }
+  return runCommand();
 }
 
 void InterpreterSession::report(std::exception_ptr failure) {

@@ -42,7 +42,8 @@ class InterpreterSession {
   // output must outlive the session.
   InterpreterSession(Host& host, ConsoleOutput& output, bool secondary,
                      bool interactive = false);
-  // A primary session writes the session file and the path list back.
+  // A primary session writes the session file and the path list back, unless saveState
+  // did already.
   ~InterpreterSession();
   InterpreterSession(const InterpreterSession&) = delete;
   InterpreterSession& operator=(const InterpreterSession&) = delete;
@@ -62,6 +63,17 @@ class InterpreterSession {
   // executes the statement and destroys it. Any failure abandons all input and is reported
   // in red. Returns true iff no error was reported.
   bool runCommand();
+
+  // Runs the script file at `path` as a command, as a `use` of it does; the path is data
+  // and never becomes source text. A file that cannot be opened is reported as `use`
+  // reports it. Returns true iff no error was reported.
+  bool runScript(const std::string& path);
+
+  // Writes the session file and the path list now (a primary session; the destructor then
+  // writes nothing more). When they cannot be written the old files stay whole, and the
+  // user is told (a console line, or a message box where someone answers). Returns false
+  // iff the state could not be written; true for a secondary session, which saves none.
+  bool saveState();
 
   // Reports a syntax error: "{r at line N}" when the error line number is above 0, then
   // the error source text, then "{r " + message + "}".
@@ -105,7 +117,6 @@ class InterpreterSession {
   // SyntaxError (and the failed command's clean-up removes the declaration).
   void compilePendingBodies();
   void restoreState();
-  void saveState();
 
   Host& host_;
   bool secondary_;
@@ -122,6 +133,7 @@ class InterpreterSession {
   CommandCompiler compileCommand_;
   int errorCount_ = 0;
   bool callTrace_ = false;  // the call trace of `debug`: off when a session is made
+  bool saved_ = false;      // saveState has run
 };
 
 }  // namespace zirbin::session

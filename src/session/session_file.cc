@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "builtins/registry.h"
 #include "files/atomic_file.h"
 #include "files/records.h"
 #include "files/state_dir.h"
@@ -40,11 +41,15 @@ std::string joinedNames(const std::vector<std::string>& names) {
   return text;
 }
 
-// A stored name must be one a user could have declared; anything else is damage.
+// A stored name must be one a user could have declared; anything else is damage. A
+// keyword or a named constant could not have been assigned, and declaring it would make
+// `pi` give the stored number without a word.
 bool isVariableName(const std::string& name) {
   if (name.empty() || !(std::isalpha(static_cast<unsigned char>(name[0])) || name[0] == '_')) {
     return false;
   }
+  if (builtins::keywordCode(name) != builtins::Keyword::None) return false;
+  if (namedConstants().count(name) != 0) return false;
   for (char c : name) {
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
   }
@@ -59,7 +64,7 @@ SaveSessionResult saveSession(const Workspace& workspace, const std::string& dir
   if (!large.empty()) {
     std::optional<bool> ok =
         prompts.askOkCancel("Large matrices will not be saved: ok to exit?", "zirbin exit");
-    if (ok == false) return SaveSessionResult::kNotSaved;
+    if (ok == false) return SaveSessionResult::kCancelled;
     // No one could answer: save the rest, and say what was left out.
     if (!ok) prompts.printLine("variables too large to be saved: " + joinedNames(large));
   }
@@ -86,7 +91,9 @@ bool readSession(files::RecordReader& in, Workspace& workspace) {
   for (;;) {
     std::optional<std::string> name = files::readName(in);
     if (!name) return false;
-    if (name->empty()) return true;  // the end record, or a length beyond any name
+    // The end record; a length beyond any name leaves the reader failed: damage, since
+    // the variables after it would be lost without a word.
+    if (name->empty()) return !in.failed();
     std::unique_ptr<values::Value> value;
     if (!isVariableName(*name) || !files::readValue(in, value)) return false;
     if (value != nullptr) workspace.setVariable(*name, value.release());

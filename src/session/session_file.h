@@ -20,7 +20,8 @@ inline constexpr std::size_t kLargeValueElements = 10000;
 enum class SaveSessionResult : int {
   kSaved = 0,              // every variable with a value was saved
   kSavedSkippingEmpty = 1, // saved; some variable had no value object and was skipped
-  kNotSaved = 2,           // nothing written: the user cancelled, or the file failed
+  kNotSaved = 2,           // nothing written: the file could not be written
+  kCancelled = 3,          // nothing written: the user cancelled at the large-value question
 };
 
 // Writes the global variables of `workspace` to `directory` + "/zirbin_env.bin", in name

@@ -182,6 +182,16 @@ TEST(ValueRecord, ImpossibleHeadersAreRefused) {
                         back));  // negative page count
 }
 
+TEST(ValueRecord, EmptyThreeDimensionalValueWithHugePageCountComesBackPlainFixed) {
+  TempDir temp;
+  std::unique_ptr<Value> back;
+  ASSERT_TRUE(readBack(temp, header(0, 0, values::JMAT_3D | (0x7ffffff << 4), 1), back));
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->size, 0);
+  EXPECT_EQ(back->kind(), values::JMAT_PLAIN);
+  EXPECT_EQ(back->flags >> values::kPageShift, 0);
+}
+
 TEST(ValueRecord, HugeCountsAreCheckedAgainstTheFileBeforeAllocating) {
   TempDir temp;
   std::unique_ptr<Value> back;

@@ -137,7 +137,7 @@ TEST(SessionFile, CancelLeavesThePreviousFile) {
   Workspace workspace;
   putGlobal(workspace, "big", doubles(10000));
   putGlobal(workspace, "small", doubles(2));
-  EXPECT_EQ(saveSession(workspace, temp.path(), prompts), SaveSessionResult::kNotSaved);
+  EXPECT_EQ(saveSession(workspace, temp.path(), prompts), SaveSessionResult::kCancelled);
   EXPECT_EQ(temp.read("zirbin_env.bin"), "previous");
 }
 
@@ -216,6 +216,43 @@ TEST(SessionFile, NamesThatNoOneCouldTypeAreDamage) {
   loadSession(workspace, temp.path(), prompts);
   EXPECT_EQ(prompts.said.size(), 1u);
   EXPECT_TRUE(workspace.globalVariables().empty());
+}
+
+TEST(SessionFile, KeywordAndConstantNamesAreDamageFixed) {
+  const std::string number = std::string("\1\0\0\0\1\0\0\0\0\0\0\0\1\0\0\0", 16) +
+                             std::string("\0\0\0\0\0\0\x08\x40", 8);  // the double 3
+  for (const char* name : {"for", "pi", "end"}) {
+    TempDir temp;
+    std::string record(4, '\0');
+    record[0] = static_cast<char>(std::string(name).size());
+    temp.write("zirbin_env.bin",
+               record + name + std::string(1, '\0') + number + std::string(kEndRecord, 5));
+    ScriptedPrompts prompts;
+    Workspace workspace;
+    loadSession(workspace, temp.path(), prompts);
+    ASSERT_EQ(prompts.said.size(), 1u) << name;
+    EXPECT_EQ(prompts.said[0], "zirbin startup: problem loading previous session");
+    EXPECT_TRUE(workspace.globalVariables().empty()) << name;
+  }
+}
+
+TEST(SessionFile, OverlongNameRecordIsDamageNotTheEndFixed) {
+  TempDir temp;
+  ScriptedPrompts prompts;
+  {
+    Workspace workspace;
+    putGlobal(workspace, "a", doubles(2));
+    ASSERT_EQ(saveSession(workspace, temp.path(), prompts), SaveSessionResult::kSaved);
+  }
+  std::string bytes = temp.read("zirbin_env.bin");
+  bytes.resize(bytes.size() - 5);  // the end record goes; a name of 200000 characters follows
+  bytes += std::string("\x40\x0d\x03\0", 4) + std::string(200001, 'b');
+  temp.write("zirbin_env.bin", bytes);
+  Workspace restored;
+  loadSession(restored, temp.path(), prompts);
+  ASSERT_EQ(prompts.said.size(), 1u);
+  EXPECT_EQ(prompts.said[0], "zirbin startup: problem loading previous session");
+  EXPECT_NE(restored.findGlobal("a"), nullptr);
 }
 
 }  // namespace

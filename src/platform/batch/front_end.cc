@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <vector>
 
-#include "builtins/registry.h"
 #include "files/state_dir.h"
 #include "gui/command_history.h"
 #include "gui/console_buffer.h"
@@ -46,12 +46,16 @@ extern "C" void requestEnd(int) {
 
 // The first SIGTERM or SIGHUP ends the run as above; the handler then resets itself, so a
 // second one ends the program at once, without saving, as it would without the handler.
+// Without SA_RESTART a write blocked on a full pipe returns, and the run goes on to save.
+// SIGPIPE is ignored: a reader that went away (`| head`) shows as a failed write, which
+// ends the run as the end of input does, instead of killing it unsaved.
 void catchEndSignals() {
   struct sigaction action {};
   action.sa_handler = requestEnd;
   action.sa_flags = SA_RESETHAND;
   sigemptyset(&action.sa_mask);
   for (int signal : {SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
 }
 
 // A host without windows: lines for `getline` come from standard input, shown on the
@@ -88,44 +92,70 @@ class StreamHost : public session::HeadlessHost {
   session::ConsoleOutput& console_;
 };
 
-// Writes console lines to standard output as they complete.
+// Writes console lines to standard output as they complete. Once the end of the run is
+// requested, lines are held until the session is saved (standard output may be a pipe
+// nobody reads, where a write would block); a write that fails (the reader went away)
+// ends the run as the end of input does, and nothing more is written.
 class LineWriter {
  public:
   LineWriter(const FrontEndOptions& options, const StreamStyle& style)
       : options_(options), style_(style) {}
   void write(const std::string& line) {
+    if (failed_) return;
     std::string text = options_.markup  ? line
                        : style_.colours ? gui::ansiText(line, style_.colours)
                                         : gui::plainText(line);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
+    text += '\n';
+    if (endRequested && !released_) {
+      held_.push_back(std::move(text));
+      return;
+    }
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) fail();
   }
+  // Writes out what the buffer of standard output holds; a failure is as in write.
+  void flush() {
+    if (!failed_ && !(endRequested && !released_) && std::fflush(stdout) != 0) fail();
+  }
+  // After the save: writes the held lines.
+  void release() {
+    released_ = true;
+    for (const std::string& text : held_) {
+      if (failed_) break;
+      if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) fail();
+    }
+    held_.clear();
+    flush();
+  }
+  bool failed() const { return failed_; }
 
  private:
+  void fail() {
+    failed_ = true;
+    requestEnd(0);
+  }
+
   const FrontEndOptions& options_;
   const StreamStyle& style_;
+  bool failed_ = false;
+  bool released_ = false;
+  std::vector<std::string> held_;
 };
 
-// The directory part and the `use` text of a start-up script. The path is made absolute
-// first, because restoring the saved state may change the working directory.
+// The directory part and the path of a start-up script. The path is made absolute first,
+// because restoring the saved state may change the working directory.
 struct ScriptStart {
   std::string directory;
-  std::string useText;
+  std::string path;
 };
 ScriptStart scriptStart(const std::string& script) {
   std::error_code error;
   std::string path = std::filesystem::absolute(script, error).lexically_normal().string();
   if (error) path = script;
-  char quote = path.find('"') == std::string::npos ? '"' : '\'';
   ScriptStart start;
   std::size_t slash = path.find_last_of('/');
   start.directory = slash == 0 || slash == std::string::npos ? std::string(1, '/')
                                                              : path.substr(0, slash);
-  start.useText = "use ";
-  start.useText += quote;
-  start.useText += path;
-  start.useText += quote;
-  start.useText += '\r';
+  start.path = path;
   return start;
 }
 
@@ -149,11 +179,18 @@ class Run {
       if (script && !endRequested) startScript(session, *script);
       readStandardInput(session);
       errors_ = session.errorCount();
-      gui::saveHistory(history_, files::stateFilePath(files::kHistoryFileName));
+      // The state is written before anything more goes to standard output.
+      saved_ = session.saveState();
+      if (!gui::saveHistory(history_, files::stateFilePath(files::kHistoryFileName))) {
+        saved_ = false;
+        console_.print("the command history could not be saved", true, session::kPrintText);
+        console_.newLine();
+      }
     }
     if (!console_.currentLine().empty()) writer_.write(console_.currentLine());
-    std::fflush(stdout);
-    return errors_ > 0 ? 1 : 0;
+    writer_.release();
+    // A state not saved, or output that could not be written, is a failed run.
+    return errors_ > 0 || !saved_ || writer_.failed() ? 1 : 0;
   }
 
  private:
@@ -166,40 +203,39 @@ class Run {
       console_.echo(session.prompt(), line);
     }
     session.submitInput(line, session::kTypedMode);
-    std::fflush(stdout);
+    writer_.flush();
   }
 
-  // A typed `cd` to the script's directory where a built-in can run it, else the change of
-  // directory itself; then `use` of the script as a pasted command.
+  // The change to the script's directory, as `cd` makes it, then the script run as a
+  // `use` of it. Both take the path as data: no source text is built from it, so that a
+  // name holding quotes, ';' or braces is only a name.
   void startScript(session::InterpreterSession& session, const ScriptStart& script) {
-    if (session::builtinRegistry().lookup("cd") != builtins::BuiltinKind::None) {
-      // Ended with ';' so that the batch output does not carry the machine's own path.
-      typed(session, "cd \"" + script.directory + "\";", false);
-    } else {
-      try {
-        session.pathList().setDirectory(script.directory);
-      } catch (const session::RuntimeError& error) {
-        session.reportError(error.text);
+    try {
+      session.pathList().setDirectory(script.directory, "cd");
+      if (::chdir(session.pathList().currentDirectory().c_str()) != 0) {
+        // The path list accepted the directory; the process stays where it was, as `cd`
+        // leaves it.
       }
+    } catch (const session::RuntimeError& error) {
+      session.reportError(error.text);
     }
-    host_.setClipboardText(script.useText);
-    session.submitInput(std::string(), session::kClipboardMode);
-    std::fflush(stdout);
+    session.runScript(script.path);
+    writer_.flush();
   }
 
   void readStandardInput(session::InterpreterSession& session) {
     std::string line;
     for (;;) {
-      if (style_.showPrompt) {
+      if (style_.showPrompt && !endRequested) {
         std::fputs((session.prompt() + " ").c_str(), stdout);
-        std::fflush(stdout);
+        writer_.flush();
       }
       // Lines the stream holds already are dropped once the end is requested.
       if (endRequested || !std::getline(std::cin, line) || endRequested) break;
       if (!line.empty() && line.back() == '\r') line.pop_back();
       typed(session, line, true);
     }
-    if (style_.showPrompt) std::fputc('\n', stdout);
+    if (style_.showPrompt && !endRequested) std::fputc('\n', stdout);
   }
 
   const FrontEndOptions& options_;
@@ -209,6 +245,7 @@ class Run {
   StreamHost host_;
   gui::CommandHistory history_;
   int errors_ = 0;
+  bool saved_ = true;
 };
 
 }  // namespace
