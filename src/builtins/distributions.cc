@@ -1,6 +1,8 @@
 // Distributions and peak shapes: normal random numbers (err), the Gaussian and Lorentzian
 // peaks, the Poisson and binomial distributions and the binomial coefficients.
 #include <cmath>
+#include <cstdint>
+#include <optional>
 
 #include "builtins/function_argument.h"
 #include "builtins/numeric_families.h"
@@ -91,11 +93,15 @@ void lor(Value& p, const Value* x, Value& result) {
   });
 }
 
+// x ln y, taken as 0 when x is 0 whatever y is: the limit the distributions need at
+// their edges (0^0 = 1), where 0 * ln 0 would give nan.
+double xLogY(double x, double y) { return x == 0 ? 0 : x * std::log(y); }
+
 // poisson(mu, k) = exp(k ln mu - mu - lgamma(k + 1)); an empty mu is 1.
 void poisson(Value& m, const Value* k, Value& result) {
   const std::vector<double> given = doublesOf(m);
   const double mu = given.empty() ? 1 : given[0];
-  overPoints(k, result, [&](double t) { return std::exp(t * std::log(mu) - mu - std::lgamma(t + 1)); });
+  overPoints(k, result, [&](double t) { return std::exp(xLogY(t, mu) - mu - std::lgamma(t + 1)); });
 }
 
 // binomial([n, p], k): the probability of k successes in n trials of probability p.
@@ -110,7 +116,7 @@ void binomial(Value& np, const Value* k, Value& result) {
   }
   overPoints(k, result, [&](double t) {
     if (t > n) return 0.0;
-    return std::exp((n - t) * std::log(1 - p) + t * std::log(p) + std::lgamma(n + 1) -
+    return std::exp(xLogY(n - t, 1 - p) + xLogY(t, p) + std::lgamma(n + 1) -
                     std::lgamma(t + 1) - std::lgamma(n - t + 1));
   });
 }
@@ -124,15 +130,30 @@ constexpr double kPascal[8][4] = {
 constexpr int kProductLimit = 100;
 constexpr int kTableRows = 9;
 
+// C(n, k) in exact integers while it fits 64 bits: C(n, i + 1) = C(n, i) (n - i) / (i + 1)
+// divides exactly at every step. nullopt once it no longer fits.
+std::optional<uint64_t> exactCoefficient(int64_t n, int64_t k) {
+  unsigned __int128 c = 1;
+  for (int64_t i = 0; i < k; ++i) {
+    c = c * static_cast<uint64_t>(n - i) / static_cast<uint64_t>(i + 1);
+    if (c > UINT64_MAX) return std::nullopt;
+  }
+  return static_cast<uint64_t>(c);
+}
+
 // C(n, k) for whole n and k. k outside 0 .. n gives 0 (there is no way to choose them).
-double binomialCoefficient(int n, int k) {
+// In 64 bits throughout, so that n and k near the int limits cannot overflow; exact while
+// the coefficient fits 64 bits (the product of quotients in doubles drifts by units well
+// below 2^53), else as the product or lgamma formula.
+double binomialCoefficient(int64_t n, int64_t k) {
   if (k < 0 || k > n) return 0;
   if (n <= 2 * k) k = n - k;
   if (n < 2 || k <= 0) return 1;
   if (n <= kTableRows) return kPascal[n - 2][k - 1];
   if (k < kProductLimit) {
+    if (std::optional<uint64_t> exact = exactCoefficient(n, k)) return static_cast<double>(*exact);
     double c = 1;
-    for (int i = 0; i < k; ++i) c *= static_cast<double>(n - i) / (i + 1);
+    for (int64_t i = 0; i < k; ++i) c *= static_cast<double>(n - i) / static_cast<double>(i + 1);
     return std::round(c);
   }
   return std::round(std::exp(std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0)));

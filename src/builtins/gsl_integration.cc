@@ -1,6 +1,9 @@
 // Adaptive integration (CQUAD, QAGI, QAGIU, QAGIL) and the RK8PD ODE driver from GSL,
 // and the built-ins integ, ode and odetest.
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <exception>
 #include <memory>
 #include <vector>
@@ -38,13 +41,24 @@ struct Callback {
   const F* f;
   std::exception_ptr error;
   size_t dimension = 0;
+  bool sawNaN = false;  // the integrand gave nan somewhere: so is the integral
 };
+
+// An error estimate this many times above the tolerance asked for means that the
+// integrator did not converge: the integral is likely divergent or singular.
+constexpr double kDivergenceFactor = 100;
 
 double integrandCall(double x, void* params) {
   auto* c = static_cast<Callback<Integrand>*>(params);
-  if (c->error) return 0;
+  if (c->error || c->sawNaN) return 0;
   try {
-    return (*c->f)(x);
+    const double y = (*c->f)(x);
+    // GSL would carry on around it and hand back a plausible number.
+    if (std::isnan(y)) {
+      c->sawNaN = true;
+      return 0;
+    }
+    return y;
   } catch (...) {
     c->error = std::current_exception();
     return 0;
@@ -59,10 +73,11 @@ struct Free {
   void operator()(gsl_odeiv2_driver* d) const { gsl_odeiv2_driver_free(d); }
 };
 
-// The integral over a < b.
-double integrateOrdered(gsl_function& f, double a, double b, double absTol, double relTol) {
+// The integral over a < b, and GSL's estimate of its absolute error in `error`.
+double integrateOrdered(gsl_function& f, double a, double b, double absTol, double relTol,
+                        double& error) {
   double result = 0;
-  double error = 0;
+  error = 0;
   if (std::isfinite(a) && std::isfinite(b)) {
     std::unique_ptr<gsl_integration_cquad_workspace, Free> w(
         gsl_integration_cquad_workspace_alloc(kIntegrationIntervals));
@@ -123,9 +138,18 @@ double integrate(const Integrand& f, double a, double b, double absTol, double r
   Callback<Integrand> callback{&f, nullptr};
   gsl_function function{&integrandCall, &callback};
   const double sign = a < b ? 1 : -1;
+  double error = 0;
   const double result =
-      sign * integrateOrdered(function, std::min(a, b), std::max(a, b), absTol, relTol);
+      sign * integrateOrdered(function, std::min(a, b), std::max(a, b), absTol, relTol, error);
   if (callback.error) std::rethrow_exception(callback.error);
+  if (callback.sawNaN) return std::nan("");
+  const double tolerance = std::max(absTol, relTol * std::fabs(result));
+  if (!std::isfinite(error) || error > kDivergenceFactor * tolerance) {
+    char estimate[32];
+    std::snprintf(estimate, sizeof estimate, "%g", error);
+    consoleLine(std::string("integ: the integral may be divergent: its error estimate is ") +
+                estimate);
+  }
   return result;
 }
 

@@ -1,5 +1,7 @@
 // Linear algebra: the BLAS steps of the blocked LU (through GSL), and the built-ins eigval,
 // eigvec and eigvv on the value layer's symmetric eigen-solver.
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include <gsl/gsl_blas.h>
@@ -63,6 +65,14 @@ const double* squareMatrix(Value& a, bool overwritten, const char* context, Doub
   return out;
 }
 
+// True iff none of the n x n elements is nan or infinite. Of a matrix that holds such an
+// element the solver makes plausible numbers (or skips it, when it lies in the upper
+// triangle, which is not read): its eigen-system is nan instead.
+bool allFinite(const double* a, int n) {
+  return std::all_of(a, a + static_cast<std::ptrdiff_t>(n) * n,
+                     [](double x) { return std::isfinite(x); });
+}
+
 // eigval(A): the eigenvalues of a symmetric matrix as a row, in the solver's order
 // (ascending).
 void eigval(Value& argument, Value& result) {
@@ -70,6 +80,10 @@ void eigval(Value& argument, Value& result) {
   DoubleValue held;
   const double* a = squareMatrix(argument, &argument == &result, "eigval", held);
   double* out = shapeDoubles(result, n > 0 ? 1 : 0, n);
+  if (!allFinite(a, n)) {
+    std::fill(out, out + result.size, std::nan(""));
+    return;
+  }
   if (n > 0 && !values::symmetricEigenvalues(a, n, out)) {
     session::checkFailed("eigval", "the eigen-solver did not converge");
   }
@@ -86,7 +100,10 @@ void eigenSystem(Value& argument, Value& eigenvalues, Value* vectors) {
   Value& into = vectors && vectors->valueType() == values::DOUBLE_VAL ? *vectors : own;
   double* m = shapeDoubles(into, n, n);
   double* out = shapeDoubles(eigenvalues, n > 0 ? 1 : 0, n);
-  if (n > 0 && !values::symmetricEigensystem(a, n, out, m)) {
+  if (!allFinite(a, n)) {
+    std::fill(out, out + eigenvalues.size, std::nan(""));
+    std::fill(m, m + into.size, std::nan(""));
+  } else if (n > 0 && !values::symmetricEigensystem(a, n, out, m)) {
     session::checkFailed("eigen-system", "the eigen-solver did not converge");
   }
   if (vectors && &into != vectors) vectors->assign(own);

@@ -1,6 +1,7 @@
 // Special functions from GSL (Bessel J, Airy Ai, zeta, the normal quantile, the
 // incomplete gamma function), the GSL error handler, and the built-ins over them:
 // besselj0, besselj1, besselj, airy, zeta, erfinv and norm.
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -64,6 +65,8 @@ double airyAi(double x, int mode) {
 }
 
 double zeta(double s) {
+  // GSL answers nan with an overflow error and inf.
+  if (std::isnan(s)) return s;
   installErrorHandler();
   return gsl_sf_zeta(s);
 }
@@ -107,13 +110,20 @@ void besselj(Value& order, const Value* x, Value& result) {
 }
 
 // The Euclidean length of a column: gsl_hypot for two doubles, else the square root of
-// the sum of squares.
+// the sum of squares scaled by the largest magnitude, as hypot does, so that neither
+// [1e200, 1e200, 1e200] overflows to inf nor tiny elements underflow to 0.
 double norm(const Value& column) {
   const std::vector<double> v = doublesOf(column);
   if (v.size() == 2 && column.valueType() == values::DOUBLE_VAL) return gsl::hypot(v[0], v[1]);
+  double largest = 0;
+  for (double x : v) {
+    if (std::isnan(x)) return x;
+    largest = std::max(largest, std::fabs(x));
+  }
+  if (largest == 0 || std::isinf(largest)) return largest;
   double sum = 0;
-  for (double x : v) sum += x * x;
-  return std::sqrt(sum);
+  for (double x : v) sum += (x / largest) * (x / largest);
+  return largest * std::sqrt(sum);
 }
 
 const BuiltinEntry kSpecialFunctions[] = {

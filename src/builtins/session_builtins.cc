@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cmath>
 #include <numbers>
+#include <string_view>
 
 #include "builtins/families.h"
 #include "builtins/routine_support.h"
@@ -29,6 +30,16 @@ using session::RuntimeError;
 // string: the next disp continues that line.
 bool dispLeftLineOpen = false;
 
+// `text` as markup that shows it as it is: each markup character after a backslash.
+std::string escapedMarkup(const std::string& text) {
+  std::string markup;
+  for (char c : text) {
+    if (std::string_view(session::kMarkupChars).find(c) != std::string_view::npos) markup += '\\';
+    markup += c;
+  }
+  return markup;
+}
+
 // Writes values as disp shows them: a string as its text appended to the current line
 // (literally), anything else through the value display. The first value starts a new line
 // when `newLineFirst` is set and the current line holds anything. A new line follows the
@@ -37,12 +48,28 @@ void showValues(const BuiltinArgs& args, int first, bool newLineFirst) {
   session::ConsoleOutput* out = session::console;
   if (out == nullptr) return;
   bool lineOpen = false;
+  // Set when this line began with a displayed value: its group then runs to the end of
+  // the line, and a line that is one group shows its text as it is.
+  bool inValueGroup = false;
   for (int i = first; i < args.count(); ++i) {
     const Value& v = args.value(i);
     if (v.isChar()) {
-      out->print(v.toString(), newLineFirst, session::kPrintText);
+      // The literal prefix shows a whole line literally, so it serves only a string that
+      // has its line to itself; beside other output its markup characters are escaped,
+      // so that neither it nor what follows it is read as markup.
+      const std::string text = v.toString();
+      const bool ownLine = newLineFirst && i + 1 == args.count();
+      if (ownLine || !session::hasMarkupChars(text)) {
+        out->print(text, newLineFirst, session::kPrintText);
+      } else if (inValueGroup && text.find('}') == std::string::npos) {
+        out->print(text, newLineFirst, session::kPrintLines);
+      } else {
+        out->print(escapedMarkup(text), newLineFirst, session::kPrintLines);
+        inValueGroup = false;
+      }
       lineOpen = v.size == 0;
     } else {
+      inValueGroup = newLineFirst && i == first;
       values::Display(v, false, newLineFirst, false);
       lineOpen = false;
     }

@@ -90,13 +90,13 @@ std::size_t ExpressionCompiler::compileCall(const TokenList& tokens, std::size_t
     if (at + 3 >= end || !isRoundBracket(tokens[at + 3])) {
       throw SyntaxError("function with ^ requires an argument in a bracket");
     }
-    sequence.appendOperand(makeCall(name, callArguments(name, tokens[at + 3])));
+    sequence.appendOperand(makeCall(name, callArguments(name, tokens[at + 3]), true));
     sequence.setOperator('^');
     sequence.appendOperand(compileOperand(tokens[at + 2]));
     return at + 4;
   }
   if (at + 1 < end && isRoundBracket(tokens[at + 1])) {
-    sequence.appendOperand(makeCall(name, callArguments(name, tokens[at + 1])));
+    sequence.appendOperand(makeCall(name, callArguments(name, tokens[at + 1]), true));
     return at + 2;
   }
   if (name == "property" && arePropertyWords(tokens, at + 1, end)) {
@@ -299,9 +299,12 @@ std::vector<EvaluatablePtr> ExpressionCompiler::propertyWords(const TokenList& t
 // The call node of the built-in `name`, after the checks of its argument count and
 // types.
 EvaluatablePtr ExpressionCompiler::makeCall(const std::string& name,
-                                            std::vector<EvaluatablePtr> arguments) {
+                                            std::vector<EvaluatablePtr> arguments,
+                                            bool bracketed) {
   if (auto* table = dynamic_cast<engine::FunctionTable*>(workspace_.functionTable())) {
-    if (table->findFunction(name)) return makeUserCall(*table->found(), std::move(arguments));
+    if (table->findFunction(name)) {
+      return makeUserCall(*table->found(), std::move(arguments), bracketed);
+    }
   }
   const BuiltinKind kind = registry_.lookup(name);
   if (kind == BuiltinKind::None) throw SyntaxError(name + " is not a function");
@@ -313,7 +316,7 @@ EvaluatablePtr ExpressionCompiler::makeCall(const std::string& name,
   }
   const int count = static_cast<int>(arguments.size());
   if (count < minArgs) {
-    if (count == 0) throw SyntaxError("function requires a parameter");
+    if (count == 0 && !bracketed) throw SyntaxError("function requires a parameter");
     throw SyntaxError(name + "(...) has too few arguments");
   }
   if (maxArgs != builtins::kNoUpperBound && count > maxArgs) {
@@ -443,13 +446,14 @@ EvaluatablePtr ExpressionCompiler::callNode(const builtins::FunctionInfo& info,
 // A call of a user function: a quick call when the function is quick (vectorised when it
 // was defined with '::='), else the general call.
 EvaluatablePtr ExpressionCompiler::makeUserCall(engine::UserFunc& function,
-                                                std::vector<EvaluatablePtr> arguments) {
+                                                std::vector<EvaluatablePtr> arguments,
+                                                bool bracketed) {
   const int count = static_cast<int>(arguments.size());
   const int minArgs = function.minimumArguments();
   const int maxArgs = function.parameterCount();
   registry_.noteUserFunction(&function, function.outputType(), minArgs, maxArgs);
   if (count < minArgs) {
-    if (count == 0) throw SyntaxError("function requires a parameter");
+    if (count == 0 && !bracketed) throw SyntaxError("function requires a parameter");
     throw SyntaxError(function.name() + "(...) has too few arguments");
   }
   if (count > maxArgs) throw SyntaxError(function.name() + "(...) has too many arguments");

@@ -400,12 +400,12 @@ EvaluatablePtr ExpressionCompiler::finishExpression(ExpressionItems items) {
   int type = engine::kIntType;
   bool simple = true;
   bool constant = true;
-  // An int sequence with '/' or '^' is computed in doubles; so is one with '^^', whose
-  // matrix power exists for doubles only (integers would refuse it with '?').
+  // An int sequence with '/' or '^' is computed in doubles. One with '^^' stays an int
+  // sequence, whose evaluation refuses the matrix power with '?' (it exists for doubles).
   bool widens = false;
   for (const ExpressionItem& item : items) {
     type = std::max(type, item.node->resultType());
-    if (item.op == '/' || item.op == '^' || item.op == opcode::kMatrixPower) widens = true;
+    if (item.op == '/' || item.op == '^') widens = true;
     constant = constant && isConstant(*item.node);
   }
   if (type == engine::kListType) {

@@ -101,12 +101,17 @@ class ExpressionCompiler {
   EvaluatablePtr propertyCall(const TokenList& tokens, std::size_t first, std::size_t end);
   std::vector<EvaluatablePtr> propertyWords(const TokenList& tokens, std::size_t first,
                                             std::size_t end);
-  EvaluatablePtr makeCall(const std::string& name, std::vector<EvaluatablePtr> arguments);
+  // The call of `name` with `arguments` after the count check: too few arguments is
+  // "function requires a parameter" for a name written without a bracket and none at all,
+  // else name + "(...) has too few arguments" (so also for `name()`).
+  EvaluatablePtr makeCall(const std::string& name, std::vector<EvaluatablePtr> arguments,
+                          bool bracketed = false);
   EvaluatablePtr elementWiseCall(const std::string& name, const builtins::FunctionInfo& info,
                                  EvaluatablePtr argument, bool complexArgument);
   EvaluatablePtr callNode(const builtins::FunctionInfo& info,
                           std::vector<EvaluatablePtr> arguments);
-  EvaluatablePtr makeUserCall(engine::UserFunc& function, std::vector<EvaluatablePtr> arguments);
+  EvaluatablePtr makeUserCall(engine::UserFunc& function, std::vector<EvaluatablePtr> arguments,
+                              bool bracketed);
   EvaluatablePtr formComparisons(ExpressionItems items);
   EvaluatablePtr comparisonOf(ExpressionItems run);
   EvaluatablePtr rewriteDivisions(ExpressionItems items);

@@ -207,9 +207,9 @@ const Value* TwoArgFuncElement::pValue(Value& workspace) {
 
 const Value* SimpleFunctorElement::pValue(Value& workspace) {
   const Value* config = a_->pValue(scratchOf(scratchA_, evaluationType(a_->resultType())));
-  if (a_->nodeKind() == kFuncRefNode || config->size == 0) {
-    throw session::RuntimeError("function missing a parameter");
-  }
+  // An empty parameter is the routine's to judge (poly refuses it in its own words,
+  // poisson takes it as mu = 1).
+  if (a_->nodeKind() == kFuncRefNode) throw session::RuntimeError("function missing a parameter");
   const Value* points = second();
   f_(const_cast<Value&>(*config), points, workspace);
   workspace.flags = 0;

@@ -169,10 +169,16 @@ TEST_F(ExpressionCompilerTest, ConstantsAreFoldedWithTheirType) {
   EXPECT_EQ(eval("1/2")->getDouble(), 0.5);
 }
 
-TEST_F(ExpressionCompilerTest, IntegerMatrixPowerIsComputedInDoublesFixed) {
-  auto p = eval("[1 2; 3 4]^^2");
+TEST_F(ExpressionCompilerTest, IntegerMatrixPowerIsRefusedWithQueryCodeFixed) {
+  try {
+    eval("[1 2; 3 4]^^2");
+    FAIL() << "an integer matrix power was computed";
+  } catch (char code) {
+    EXPECT_EQ(code, '?');
+  }
+  auto p = eval("[1.5 2; 3 4]^^2");
   EXPECT_EQ(p->valueType(), values::DOUBLE_VAL);
-  EXPECT_EQ(static_cast<const DoubleValue&>(*p).data[0], 7);
+  EXPECT_EQ(static_cast<const DoubleValue&>(*p).data[0], 8.25);
 }
 
 TEST_F(ExpressionCompilerTest, JuxtapositionMultiplies) {
