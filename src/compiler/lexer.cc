@@ -2,6 +2,7 @@
 // interpolation, brackets with continuation lines, command words, and statement cutting.
 #include "compiler/lexer.h"
 
+#include <algorithm>
 #include <cctype>
 #include <iterator>
 #include <string_view>
@@ -443,28 +444,39 @@ void Lexer::lexString(Sequence& seq, bool blankBefore) {
     }
   }
   if (interpolated) {
-    std::size_t brace = contents.find('{');
-    std::size_t close = brace == std::string::npos ? brace : contents.find('}', brace);
-    if (close != std::string::npos) {
-      std::string name = contents.substr(brace + 1, close - brace - 1);
+    // Each "{name}" becomes the piece trim(str(name)) between the literal pieces around
+    // it; the first brace pair that holds no plain name leaves the rest of the text
+    // literal. The pieces are joined in one flat '[' bracket, lexed once: rebuilding the
+    // rest of the string for every name would make a line of N names cost N^2 and nest
+    // N brackets deep.
+    auto quoted = [quote](std::string_view s) {
+      std::string q(1, quote);
+      for (char ch : s) q += ch == quote ? std::string(2, quote) : std::string(1, ch);
+      return q + quote;
+    };
+    std::string rebuilt;
+    std::size_t from = 0;
+    for (;;) {
+      std::size_t brace = contents.find('{', from);
+      std::size_t close = brace == std::string::npos ? brace : contents.find('}', brace);
+      if (close == std::string::npos) break;
+      std::string_view name(contents.data() + brace + 1, close - brace - 1);
       bool plainName = !name.empty() && isLetter(name[0]);
       for (char n : name) plainName = plainName && isNameChar(n);
-      if (plainName) {
-        auto quoted = [quote](const std::string& s) {
-          std::string q(1, quote);
-          for (char ch : s) q += ch == quote ? std::string(2, quote) : std::string(1, ch);
-          return q + quote;
-        };
-        std::string rebuilt(1, '[');
-        rebuilt += quoted(contents.substr(0, brace));
-        rebuilt += ", trim(str(";
-        rebuilt += name;
-        rebuilt += ")), ^";
-        rebuilt += quoted(contents.substr(close + 1));
-        rebuilt += ']';
-        lexInterpolated(seq, rebuilt, blankBefore);
-        return;
-      }
+      if (!plainName) break;
+      rebuilt += rebuilt.empty() ? "[" : ", ";
+      rebuilt += quoted(std::string_view(contents).substr(from, brace - from));
+      rebuilt += ", trim(str(";
+      rebuilt += name;
+      rebuilt += "))";
+      from = close + 1;
+    }
+    if (!rebuilt.empty()) {
+      rebuilt += ", ";
+      rebuilt += quoted(std::string_view(contents).substr(from));
+      rebuilt += ']';
+      lexInterpolated(seq, rebuilt, blankBefore);
+      return;
     }
   }
   push(seq, makeToken(kStringToken, quote, std::move(contents)), blankBefore);
@@ -565,6 +577,9 @@ bool Lexer::continueBracket(Sequence& seq, char opener, int openLine,
   return true;
 }
 
+// The longest part of a line that the message of an unclosed bracket quotes.
+constexpr std::size_t kQuotedTextLimit = 200;
+
 // bracket -> '(' items ')' | '(|' items '|)' | '[' items ']' | '{' items ['}']
 void Lexer::lexBracket(Sequence& seq, bool blankBefore) {
   // Lexing, compiling, running and freeing a bracket all recurse once per level, and each
@@ -579,12 +594,11 @@ void Lexer::lexBracket(Sequence& seq, bool blankBefore) {
   char opener = text_[pos_];
   char closer = closerOf(opener);
   int openLine = input_.lineNumber();
-  std::string openText = restOfLine(open);
-  std::size_t last = text_.rfind(closer, lineEnd_ == 0 ? 0 : lineEnd_ - 1);
-  Token bracket = makeToken(kBracketToken, closer,
-                            last != std::string::npos && last > open
-                                ? text_.substr(open, last - open + 1)
-                                : openText);
+  // Only a message quotes it, and no message needs all of a long line: a copy of the rest
+  // of the line for every bracket would make a line of N brackets cost N^2.
+  const std::size_t rest = open < lineEnd_ ? lineEnd_ - open : 0;
+  std::string openText = rest == 0 ? std::string() : text_.substr(open, std::min(rest, kQuotedTextLimit));
+  Token bracket = makeToken(kBracketToken, closer, std::string());
   ++pos_;
   Sequence inner{closer, bracket.children, nullptr};
   inner.square = opener == '[';
@@ -596,6 +610,10 @@ void Lexer::lexBracket(Sequence& seq, bool blankBefore) {
     break;
   }
   if (inner.absForm && !inner.absClosed) throw SyntaxError("abs bracket form (| not closed");
+  // The bracket's own text when it closed on the line it opened on, else that line's part.
+  bracket.text = input_.lineNumber() == openLine && pos_ <= text_.size()
+                     ? text_.substr(open, pos_ - open)
+                     : std::move(openText);
   if (inner.square) finishSquareBracket(seq, bracket);
   if (bracket.children.empty() && opener != '{') {
     if (opener == '[') throw SyntaxError("empty bracket");

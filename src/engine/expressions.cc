@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <type_traits>
+#include <vector>
 
 #include "engine/operator_codes.h"
 #include "session/errors.h"
@@ -139,6 +141,42 @@ void join(V& left, const V& right, bool horizontal) {
     std::copy(right.data + c * right.nrow, right.data + (c + 1) * right.nrow, column + left.nrow);
   }
   left.adopt(joined, size, rows, left.flags);
+}
+
+// top := top ; parts[0] ; parts[1] ; ..., as join does it row block by row block, but
+// moving each element once: joining the blocks one at a time would move the whole matrix
+// for every row, which makes a literal of N rows cost N^2.
+template <class V>
+void joinRows(V& top, const std::vector<std::unique_ptr<V>>& parts) {
+  std::size_t next = 0;
+  if (top.size == 0) {
+    while (next < parts.size() && parts[next]->size == 0) ++next;
+    if (next == parts.size()) return;
+    join(top, *parts[next++], false);
+  }
+  const int cols = top.ncol();
+  std::int64_t rows = top.nrow;
+  for (std::size_t k = next; k < parts.size(); ++k) {
+    if (parts[k]->size == 0) continue;
+    if (parts[k]->ncol() != cols) throw ';';
+    rows += parts[k]->nrow;
+  }
+  if (rows == top.nrow) return;
+  using T = std::remove_pointer_t<decltype(top.data)>;
+  const int size = values::checkedCount(rows * cols, sizeof(T));
+  T* joined = values::JMatrix<T>::allocate(size);
+  for (int c = 0; c < cols; ++c) {
+    T* column = joined + std::int64_t{c} * rows;
+    column = std::copy(top.data + std::int64_t{c} * top.nrow,
+                       top.data + std::int64_t{c + 1} * top.nrow, column);
+    for (std::size_t k = next; k < parts.size(); ++k) {
+      const V& part = *parts[k];
+      if (part.size == 0) continue;
+      column = std::copy(part.data + std::int64_t{c} * part.nrow,
+                         part.data + std::int64_t{c + 1} * part.nrow, column);
+    }
+  }
+  top.adopt(joined, size, static_cast<int>(rows), top.flags);
 }
 
 template <class V>
@@ -298,6 +336,15 @@ void GeneralExpression::evaluateLevel(int lvl, std::size_t& cursor, V& dest) {
   }
   const int below = lvl - 1;
   if (!combineFirst(below, cursor, dest)) evaluateLevel(below, cursor, dest);
+  if (below == kVerticalJoinLevel && level(items_[cursor].code) == below) {
+    std::vector<std::unique_ptr<V>> parts;
+    while (level(items_[cursor].code) == below) {
+      ++cursor;
+      parts.push_back(std::make_unique<V>(operand<V>(below, cursor)));
+    }
+    joinRows(dest, parts);
+    return;
+  }
   while (level(items_[cursor].code) == below) {
     const int code = items_[cursor].code;
     ++cursor;

@@ -188,7 +188,7 @@ TEST(Lexer, UnterminatedStringShowsRestOfLine) {
 TEST(Lexer, InterpolatedString) {
   EXPECT_EQ(statementsOf("^'v={n}'", 'c'), "['v=' s, trim (str (n)) s, '']");
   EXPECT_EQ(statementsOf("^'a{x}b{y}c'", 'c'),
-            "['a' s, trim (str (x)) s, ['b' s, trim (str (y)) s, 'c']]");
+            "['a' s, trim (str (x)) s, 'b' s, trim (str (y)) s, 'c']");
   EXPECT_EQ(statementsOf("^'{1+2}'", 'c'), "'{1+2}'");
   EXPECT_EQ(statementsOf("^'no braces'", 'c'), "'no braces'");
 }
