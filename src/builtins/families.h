@@ -26,5 +26,7 @@ void registerSessionBuiltins(BuiltinRegistry& registry);   // session_builtins.c
 void registerEvaluation(BuiltinRegistry& registry);        // evaluation.cc
 void registerPlotCommands(BuiltinRegistry& registry);      // plot_commands.cc
 void registerFigureCommands(BuiltinRegistry& registry);    // figure_commands.cc
+void registerMouseCommands(BuiltinRegistry& registry);     // mouse_commands.cc
+void registerBitmapCommands(BuiltinRegistry& registry);    // bitmap_commands.cc
 
 }  // namespace zirbin::builtins

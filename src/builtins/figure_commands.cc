@@ -413,6 +413,7 @@ double update() {
     fig->showAgain();
     fig->pumpMessages();
   }
+  pumpFigureEvents();
   return 1;
 }
 
@@ -437,8 +438,9 @@ void useColour(Value& argument, Value& result) {
   result.assignString(std::string(1, letter));
 }
 
-// print(name): the current figure as SVG (PNG for a name ending in ".png"); gives the full
-// path. The figure is checked first, so that a failed print leaves no empty file.
+// print(name): the current figure as SVG, PNG or PDF by the name's extension (".svg" added
+// when it has none); gives the full path. The figure and the extension are checked first,
+// so that a failed print leaves no empty file.
 void print(BuiltinArgs& args, Value& result, std::span<Value* const> extra) {
   checkOutputs(args, extra, 1);
   Figure& fig = figures().requireCurrent();

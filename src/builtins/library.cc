@@ -43,6 +43,8 @@ void registerAll(BuiltinRegistry& registry) {
   registerComplexBuilders(registry);
   registerPlotCommands(registry);
   registerFigureCommands(registry);
+  registerMouseCommands(registry);
+  registerBitmapCommands(registry);
   files::registerFileBuiltins(registry);
   help::registerHelpBuiltins(registry);
 }

@@ -28,6 +28,10 @@ void axisNumbers(const std::vector<double>& limits);
 void showLineFit(const std::vector<double>& x, const std::vector<double>& y, double a, double b,
                  const std::vector<std::string>& lines);
 
+// Handles the figure events pending at the host with the running session's callbacks
+// (mouse_commands.cc); nothing without a host or outside a command.
+void pumpFigureEvents();
+
 // Writes the ids of new items as the result: one int, or a row of ints.
 void assignIds(Value& result, const std::vector<int>& ids);
 

@@ -36,6 +36,9 @@ constexpr std::size_t kMaxIndices = 3;
 // Built-ins of one argument that may be called without it, the argument then being 0:
 // `figure` alone opens a new figure, as figure(0) does.
 constexpr std::string_view kZeroWhenOmitted[] = {"figure"};
+// Built-ins of one argument that also stand alone: the call gets an empty matrix, which
+// they read as "no argument" (getmouse gives the mouse position).
+constexpr std::string_view kEmptyWhenOmitted[] = {"getmouse"};
 
 bool isRoundBracket(const Token& token) {
   return token.kind == kBracketToken && token.code == ')';
@@ -313,6 +316,10 @@ EvaluatablePtr ExpressionCompiler::makeCall(const std::string& name,
   if (arguments.empty() && std::find(std::begin(kZeroWhenOmitted), std::end(kZeroWhenOmitted),
                                      name) != std::end(kZeroWhenOmitted)) {
     arguments.push_back(engine::makeIntNumber(0));
+  }
+  if (arguments.empty() && std::find(std::begin(kEmptyWhenOmitted), std::end(kEmptyWhenOmitted),
+                                     name) != std::end(kEmptyWhenOmitted)) {
+    arguments.push_back(engine::makeConstant(values::newValue(values::DOUBLE_VAL)));
   }
   const int count = static_cast<int>(arguments.size());
   if (count < minArgs) {

@@ -316,6 +316,33 @@ void UserFunc::call(std::span<const Value* const> arguments, std::span<Value* co
   }
 }
 
+void UserFunc::callMouse(const Value& first, const Value& second, Value& result) {
+  if (!body_) session::checkFailed(name(), "declared function has no body");
+  if (depth_ != 0) session::checkFailed(name(), "recursion not allowed in mouse function");
+  ActivationCount count(name());
+  ++depth_;
+  try {
+    const Value* arguments[] = {&first, &second};
+    int n = std::min(parameterCount(), 2);
+    for (int i = 0; i < n; ++i) locals_[i]->assign(*arguments[i]);
+    const int firstDefault = minimumArguments();
+    for (int i = n; i < parameterCount(); ++i) {
+      if (i >= firstDefault) locals_[i]->assignDouble(declaration_.defaults[i - firstDefault]);
+    }
+    body_->exe();
+    session::keepRunning = !session::haltRequested;
+    result.assign(*output_);
+  } catch (...) {
+    consoleLine("in " + name() + ";");
+    session::keepRunning = !session::haltRequested;
+    --depth_;
+    releaseArrays();
+    throw;
+  }
+  --depth_;
+  releaseArrays();
+}
+
 const Value* UserFunc::callQuick(std::span<const Value* const> arguments, bool vectorised,
                                  Value& result) {
   if (!quick()) {

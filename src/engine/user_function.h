@@ -121,6 +121,10 @@ class UserFunc : public session::FunctionScopeOwner {
   // the last argument when `vectorised`). Returns the value that holds the result.
   const Value* callQuick(std::span<const Value* const> arguments, bool vectorised,
                          Value& result);
+  // A figure callback: refused with "recursion not allowed in mouse function" while the
+  // function runs; otherwise assigns `first` to the first parameter and `second` to the
+  // second (when there is one), runs the body and writes the main output into `result`.
+  void callMouse(const Value& first, const Value& second, Value& result);
   // The expression of a quick function's return statement (null otherwise).
   Evaluatable* quickExpression() const;
 

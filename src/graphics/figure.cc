@@ -74,6 +74,7 @@ bool Figure::wipe(int n, Rgb colour) {
     f.showAgain();
     return true;
   }
+  if (!dragables.empty()) dragablesInvalid = true;
   if (frames_.size() > 1) {
     frames_.clear();
     frames_.push_back(std::make_unique<Frame>(*this, kWholeWindow, 0));
@@ -84,6 +85,15 @@ bool Figure::wipe(int n, Rgb colour) {
   current_ = 0;
   showAgain();
   return true;
+}
+
+const std::string* Figure::menuCommand(int command) const {
+  int k = command - kFirstMenuCommand;
+  for (const FigureMenu& m : menus) {
+    if (k >= 0 && k < static_cast<int>(m.entries.size())) return &m.entries[k];
+    k -= static_cast<int>(m.entries.size());
+  }
+  return nullptr;
 }
 
 void Figure::place(double x, double y, double w, double h) {

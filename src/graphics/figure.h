@@ -21,6 +21,24 @@ inline constexpr int kFrameFontSize = 16;
 
 class Figure;
 
+// An item that the mouse may drag: its id and the region its position may range over
+// (x..x+w, y..y+h in the data units of its frame).
+struct DragableItem {
+  int id = 0;
+  double x = 0, y = 0, w = 0, h = 0;
+};
+
+// Command numbers of a figure window: child controls count from 1, menu entries from
+// kFirstMenuCommand (the window system keeps the two ranges apart the same way).
+inline constexpr int kFirstMenuCommand = 4096;
+
+// A menu of a figure window: its heading and entries; an entry's text is the command it
+// types into the console. Entry k of all menus together has command kFirstMenuCommand + k.
+struct FigureMenu {
+  std::string heading;
+  std::vector<std::string> entries;
+};
+
 // The window of a figure, implemented by the screen front end. A headless figure has none
 // and is a model only: plotting, printing and queries work, showing does nothing.
 class FigureView {
@@ -38,6 +56,13 @@ class FigureView {
   virtual int screenHeight() const = 0;
   // Dispatches the messages pending for the window.
   virtual void pumpMessages() = 0;
+  // The figure's menus changed: the window shows them all.
+  virtual void setMenus(const std::vector<FigureMenu>& menus) { (void)menus; }
+  // A window control for a new PlotableButton, or null when the window makes none.
+  virtual std::unique_ptr<ChildControl> createControl(const PlotableButton& button) {
+    (void)button;
+    return nullptr;
+  }
 };
 
 // The window rectangle for `figpos` (x, y, w, h): x and w are fractions of the screen width
@@ -84,6 +109,16 @@ class Figure {
   void redrawAll(DrawSurface& surface);
   // Asks the window to repaint every frame.
   void showAgain();
+
+  // Interaction: the dragable items and whether removed items made the list invalid
+  // ("The list of dragable items has become invalid."); the menus; the number the next
+  // child control gets.
+  std::vector<DragableItem> dragables;
+  bool dragablesInvalid = false;
+  std::vector<FigureMenu> menus;
+  int nextControlNumber = 1;
+  // The command string of menu command `command`, or null.
+  const std::string* menuCommand(int command) const;
 
   FigureView* view() const { return view_.get(); }
   void setView(std::unique_ptr<FigureView> view) { view_ = std::move(view); }

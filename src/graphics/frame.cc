@@ -244,7 +244,10 @@ int Frame::addItem(std::unique_ptr<Plotable> item) {
   return number_ * kItemIdFrameFactor + static_cast<int>(items_.size() - 1);
 }
 
-void Frame::removeItems() { items_.resize(1); }
+void Frame::removeItems() {
+  if (items_.size() > 1 && !figure_->dragables.empty()) figure_->dragablesInvalid = true;
+  items_.resize(1);
+}
 
 AxisTicks* Frame::axisTicks() const {
   for (const auto& item : items_) {

@@ -313,16 +313,15 @@ void MyBitmap::draw(Frame& frame) {
   frame.surface().image(left, top, width, height, pixels, transparent);
 }
 
-void PlotableButton::draw(Frame& frame) {
-  if (!control) return;
+PixelRect PlotableButton::rectIn(const Frame& frame) const {
   PixelRect f = frame.frameRect();
   int left = static_cast<int>(f.left + x * f.width());
   int top = static_cast<int>(f.bottom + y * (f.top - f.bottom)) - h;
-  control->reposition({left, top, left + w, top + h});
+  return {left, top, left + w, top + h};
 }
 
-std::vector<double> PlotableButton::value() const {
-  return {control ? static_cast<double>(control->state()) : 0.0};
+void PlotableButton::draw(Frame& frame) {
+  if (control) control->reposition(rectIn(frame));
 }
 
 }  // namespace zirbin::graphics

@@ -241,8 +241,6 @@ class Raster : public Plotable {
 class ChildControl {
  public:
   virtual ~ChildControl() = default;
-  // 1 checked, 2 indeterminate, 0 otherwise.
-  virtual int state() const = 0;
   // Moves the control to a pixel rectangle of the figure window.
   virtual void reposition(const PixelRect& r) = 0;
 };
@@ -257,16 +255,30 @@ class PlotableWithWindow : public Plotable {
   std::string text;
 };
 
-// A push button, edit box or combo box at (x, y) in frame fractions, w by h pixels.
+// The kinds of child control `createButton` makes.
+enum class ControlKind { kPushButton, kEditBox, kStaticText, kComboBox };
+
+// A push button, edit box, static text or combo box with its lower left corner at (x, y)
+// in frame fractions, w by h pixels. The model keeps the control's state as the window
+// last reported it (a command event), so that it is read without the window: `value` is
+// the number of presses of a push button, the number an edit box holds (NaN when its text
+// is not a number), the 1-based entry chosen in a combo box (0 before any).
 class PlotableButton : public PlotableWithWindow {
  public:
-  using PlotableWithWindow::PlotableWithWindow;
+  PlotableButton(ControlKind controlKind, std::string text, int number)
+      : PlotableWithWindow(nullptr, std::move(text)), controlKind(controlKind), number(number) {}
   void draw(Frame& frame) override;
   int kind() const override { return kKindButton; }
-  std::vector<double> value() const override;
+  std::vector<double> value() const override { return {state}; }
+  // The control's rectangle in the window's pixels.
+  PixelRect rectIn(const Frame& frame) const;
 
+  ControlKind controlKind;
+  int number;                        // the command number (below 4096)
+  std::vector<std::string> entries;  // a combo box's entries
   int w = 0;
   int h = 0;
+  double state = 0;
 };
 
 }  // namespace zirbin::graphics

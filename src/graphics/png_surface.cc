@@ -1,6 +1,7 @@
 // The Cairo adapter: painting figures into PNG images.
 #include "graphics/png_surface.h"
 
+#include <cairo-pdf.h>
 #include <cairo.h>
 
 #include <algorithm>
@@ -66,6 +67,19 @@ PngSurface::PngSurface(int width, int height) : impl_(std::make_unique<Impl>()) 
   cairo_paint(impl_->cr);
   cairo_set_line_cap(impl_->cr, CAIRO_LINE_CAP_ROUND);
   cairo_set_line_join(impl_->cr, CAIRO_LINE_JOIN_ROUND);
+}
+
+PngSurface::PngSurface(int width, int height, std::ostream& pdf) : impl_(std::make_unique<Impl>()) {
+  impl_->surface = cairo_pdf_surface_create_for_stream(writeToStream, &pdf, width, height);
+  impl_->cr = cairo_create(impl_->surface);
+  cairo_set_line_cap(impl_->cr, CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(impl_->cr, CAIRO_LINE_JOIN_ROUND);
+}
+
+bool PngSurface::finishPdf() {
+  cairo_show_page(impl_->cr);
+  cairo_surface_finish(impl_->surface);
+  return cairo_surface_status(impl_->surface) == CAIRO_STATUS_SUCCESS;
 }
 
 PngSurface::~PngSurface() {
@@ -223,6 +237,19 @@ void printFigurePng(Figure& figure, const std::string& path) {
   PngSurface png(c.width(), c.height());
   figure.redrawAll(png);
   if (!png.writePng(file) || !file.flush()) throw session::RuntimeError("writing to figure file failed");
+}
+
+void printFigurePdf(Figure& figure, const std::string& path) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (!file) session::checkFailed("print", "cannot open " + path);
+  const PixelRect& c = figure.clientRect();
+  bool ok;
+  {
+    PngSurface pdf(c.width(), c.height(), file);
+    figure.redrawAll(pdf);
+    ok = pdf.finishPdf();
+  }
+  if (!ok || !file.flush()) throw session::RuntimeError("writing to figure file failed");
 }
 
 }  // namespace zirbin::graphics

@@ -18,12 +18,17 @@ class Figure;
 class PngSurface : public DrawSurface {
  public:
   PngSurface(int width, int height);
+  // A surface that writes a one-page PDF document of width x height points (one point per
+  // pixel) to `pdf` as it is drawn; finishPdf completes it. `pdf` must outlive the surface.
+  PngSurface(int width, int height, std::ostream& pdf);
   PngSurface(const PngSurface&) = delete;
   PngSurface& operator=(const PngSurface&) = delete;
   ~PngSurface() override;
 
   // Writes the image as PNG; returns false when the stream fails.
   bool writePng(std::ostream& out);
+  // Completes the PDF document; returns false when writing failed.
+  bool finishPdf();
   // The colour of one pixel (for tests), 0x00BBGGRR.
   Rgb pixel(int x, int y);
 
@@ -50,5 +55,7 @@ class PngSurface : public DrawSurface {
 // Writes the figure as a PNG image of its client area to `path` (already completed).
 // Failures: "cannot open " + path (for "print"), "writing to figure file failed".
 void printFigurePng(Figure& figure, const std::string& path);
+// The same as a PDF page of the client area's size (text and lines stay vectors).
+void printFigurePdf(Figure& figure, const std::string& path);
 
 }  // namespace zirbin::graphics

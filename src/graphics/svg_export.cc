@@ -30,13 +30,21 @@ void printFigureSvg(Figure& figure, const std::string& path) {
 }
 
 void printFigure(Figure& figure, const std::string& path) {
-  std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : "";
-  std::transform(tail.begin(), tail.end(), tail.begin(),
+  size_t slash = path.find_last_of('/');
+  size_t dot = path.find_last_of('.');
+  std::string ext = dot == std::string::npos || (slash != std::string::npos && dot < slash)
+                        ? std::string() : path.substr(dot + 1);
+  std::string lower = ext;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (tail == ".png") {
+  if (lower == "png") {
     printFigurePng(figure, path);
-  } else {
+  } else if (lower == "pdf") {
+    printFigurePdf(figure, path);
+  } else if (lower == "svg" || ext.empty()) {
     printFigureSvg(figure, path);
+  } else {
+    session::checkFailed("print", "cannot write a figure as ." + ext + ": use .svg, .png or .pdf");
   }
 }
 

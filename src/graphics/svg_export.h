@@ -16,7 +16,9 @@ void writeFigureSvg(Figure& figure, std::ostream& out);
 // Failures: "cannot open " + path (for "print"), "writing to figure file failed".
 void printFigureSvg(Figure& figure, const std::string& path);
 
-// `print`: a PNG image (png_surface.h) when the path ends in ".png" in any case, else SVG.
+// `print`: SVG, a PNG image or a PDF page (png_surface.h) by the extension of the path's
+// file name, in any case; SVG without an extension. Any other extension is refused before anything is written:
+// "cannot write a figure as ." + extension + ": use .svg, .png or .pdf" (for "print").
 void printFigure(Figure& figure, const std::string& path);
 
 }  // namespace zirbin::graphics

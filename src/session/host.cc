@@ -76,4 +76,11 @@ std::optional<std::string> HeadlessHost::browseForFolder(const std::string&) {
   return std::nullopt;
 }
 
+std::optional<FigureEvent> HeadlessHost::pollFigureEvent() {
+  if (figureEvents.empty()) return std::nullopt;
+  FigureEvent event = std::move(figureEvents.front());
+  figureEvents.pop_front();
+  return event;
+}
+
 }  // namespace zirbin::session

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "session/figure_event.h"
+
 namespace zirbin::session {
 
 // Button codes a message box answers with (the values Windows gives IDOK and IDCANCEL).
@@ -61,6 +63,20 @@ class Host {
   virtual DebugCommand debuggerStop(const DebugView& view) = 0;
   // Lets the user pick a folder; nullopt when cancelled.
   virtual std::optional<std::string> browseForFolder(const std::string& title) = 0;
+
+  // Figure window events for the interpreter thread, in the order they happened. A host
+  // without figure windows has none.
+  // The next pending event, without waiting.
+  virtual std::optional<FigureEvent> pollFigureEvent() { return std::nullopt; }
+  // The next event, waiting at most timeoutMs; nullopt after the time, on an interrupt,
+  // and at once when figureEventsPossible() is false.
+  virtual std::optional<FigureEvent> waitFigureEvent(int timeoutMs) {
+    (void)timeoutMs;
+    return pollFigureEvent();
+  }
+  // True iff events can still come (figure windows are shown): the waiting built-ins
+  // refuse to wait otherwise.
+  virtual bool figureEventsPossible() const { return false; }
 };
 
 // A host with no user: scripted answers for tests and the batch front end. Message boxes
@@ -78,12 +94,16 @@ class HeadlessHost : public Host {
   bool setClipboardText(const std::string& text) override;
   DebugCommand debuggerStop(const DebugView& view) override;
   std::optional<std::string> browseForFolder(const std::string& title) override;
+  // Figure events come from `figureEvents`; events are possible while some are queued.
+  std::optional<FigureEvent> pollFigureEvent() override;
+  bool figureEventsPossible() const override { return !figureEvents.empty(); }
 
   int messageBoxAnswer = kAnswerOk;
   std::vector<std::string> messageBoxes;  // texts of the boxes shown, in order
   std::deque<std::string> lines;          // answers to readLine, in order
   std::deque<int> keys;                   // answers to readKey, in order
   std::deque<Click> clicks;               // answers to waitForClick, in order
+  std::deque<FigureEvent> figureEvents;   // window events, in order
   std::string clipboard;
   std::vector<DebugView> debugStops;      // the stops shown, in order
   std::deque<DebugCommand> debugAnswers;  // answers to debuggerStop, in order

@@ -12,7 +12,9 @@
 #include "files/state_dir.h"
 #include "session/host.h"
 #include "session/process_state.h"
+#include "graphics/figure_interaction.h"
 #include "session/session_commands.h"
+#include "session/session_figure_callbacks.h"
 #include "session/session_file.h"
 
 namespace zirbin::session {
@@ -33,12 +35,16 @@ class ConsoleScope {
   ConsoleScope(ConsoleOutput& output, Workspace& running, Host& sessionHost,
                files::PathList& paths, InterpreterSession* session = nullptr)
       : savedConsole_(console), savedWorkspace_(workspace), savedHost_(host),
-        savedPathList_(pathList), savedSession_(runningSession) {
+        savedPathList_(pathList), savedSession_(runningSession),
+        savedCallbacks_(graphics::figureCallbacks) {
     console = &output;
     workspace = &running;
     host = &sessionHost;
     pathList = &paths;
-    if (session) runningSession = session;
+    if (session) {
+      runningSession = session;
+      graphics::figureCallbacks = &session->figureCallbacks();
+    }
   }
   ~ConsoleScope() {
     console = savedConsole_;
@@ -46,6 +52,7 @@ class ConsoleScope {
     host = savedHost_;
     pathList = savedPathList_;
     runningSession = savedSession_;
+    graphics::figureCallbacks = savedCallbacks_;
   }
   ConsoleScope(const ConsoleScope&) = delete;
   ConsoleScope& operator=(const ConsoleScope&) = delete;
@@ -56,6 +63,7 @@ class ConsoleScope {
   Host* savedHost_;
   files::PathList* savedPathList_;
   InterpreterSession* savedSession_;
+  graphics::FigureCallbacks* savedCallbacks_;
 };
 
 // Makes a session's call-trace flag the process-wide one while one of its commands runs
@@ -100,7 +108,8 @@ InterpreterSession::InterpreterSession(Host& host, ConsoleOutput& output, bool s
       workspace_([this](const std::string& line) { printPlainLine(output_, line); }),
       prompts_(host, [this](const std::string& line) { printPlainLine(output_, line); },
                interactive),
-      compiler_(std::make_unique<compiler::StatementCompiler>(workspace_, input_, output_)) {
+      compiler_(std::make_unique<compiler::StatementCompiler>(workspace_, input_, output_)),
+      figureCallbacks_(std::make_unique<SessionFigureCallbacks>(*this)) {
   // The session built-ins join the process-wide registry with the first session.
   static const bool registered = (registerSessionCommands(builtinRegistry()), true);
   (void)registered;
@@ -197,6 +206,20 @@ std::string InterpreterSession::findScript(const std::string& name) const {
   std::string path = pathList_.findFile(name, "zrb");
   std::error_code error;
   return std::filesystem::is_regular_file(path, error) ? path : std::string();
+}
+
+bool InterpreterSession::handleFigureEvents() {
+  {
+    ConsoleScope scope(output_, workspace_, host_, pathList_, this);
+    TraceScope trace(callTrace_);
+    while (std::optional<FigureEvent> event = host_.pollFigureEvent())
+      graphics::handleFigureEvent(*event, *figureCallbacks_);
+  }
+  bool ok = true;
+  for (const std::string& line : figureCallbacks_->takeTyped()) {
+    if (!submitInput(line, kTypedMode)) ok = false;
+  }
+  return ok;
 }
 
 bool InterpreterSession::submitInput(const std::string& text, char mode) {

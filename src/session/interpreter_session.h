@@ -26,6 +26,7 @@ class Statement;
 namespace zirbin::session {
 
 class Host;
+class SessionFigureCallbacks;
 
 // Input modes of loadInput and submitInput.
 inline constexpr char kTypedMode = '>';
@@ -80,6 +81,15 @@ class InterpreterSession {
   void reportSyntaxError(const SyntaxError& error);
   // Reports "{r " + text + "}" on a fresh line.
   void reportError(const std::string& text);
+  // Reports a caught failure of any kind as the command cycle does (a failed figure
+  // callback: event handling goes on).
+  void reportFailure(std::exception_ptr failure) { report(failure); }
+
+  // Between commands: handles the figure events pending at the host (callbacks run as in a
+  // command), then runs the lines that menu entries typed, each as a typed command.
+  // Returns false iff one of those reported an error.
+  bool handleFigureEvents();
+  SessionFigureCallbacks& figureCallbacks() { return *figureCallbacks_; }
 
   // Replaces the compile step of runCommand (tests of the cycle use a stand-in compiler).
   using CommandCompiler = std::function<std::unique_ptr<engine::Statement>()>;
@@ -130,6 +140,7 @@ class InterpreterSession {
   HostPrompts prompts_;
   files::PathList pathList_;
   std::unique_ptr<compiler::StatementCompiler> compiler_;
+  std::unique_ptr<SessionFigureCallbacks> figureCallbacks_;
   CommandCompiler compileCommand_;
   int errorCount_ = 0;
   bool callTrace_ = false;  // the call trace of `debug`: off when a session is made

@@ -285,7 +285,6 @@ TEST_F(ItemTest, UnrecognizedMarker) {
 
 class FakeControl : public ChildControl {
  public:
-  int state() const override { return 2; }
   void reposition(const PixelRect& r) override { *placed = r; }
   PixelRect* placed;
 };
@@ -294,7 +293,9 @@ TEST_F(ItemTest, ButtonRepositionsItsControlAndGivesItsState) {
   PixelRect placed;
   auto control = std::make_unique<FakeControl>();
   control->placed = &placed;
-  auto button = std::make_unique<PlotableButton>(std::move(control), "OK");
+  auto button = std::make_unique<PlotableButton>(ControlKind::kComboBox, "OK", 1);
+  button->control = std::move(control);
+  button->state = 2;
   button->x = 0.5;
   button->y = 0.5;
   button->w = 60;
