@@ -7,7 +7,7 @@
 #include <type_traits>
 
 #include "engine/operator_codes.h"
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/math_kernels.h"
 
 namespace zirbin::engine {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "files/path_list.h"
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/math_matrix.h"
 #include "values/value.h"
 

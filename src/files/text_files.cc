@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "files/path_list.h"
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 

@@ -13,7 +13,7 @@
 #include "files/atomic_file.h"
 #include "files/path_list.h"
 #include "files/records.h"
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/math_matrix.h"
 #include "values/value.h"
 

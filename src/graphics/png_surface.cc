@@ -10,7 +10,7 @@
 #include <numbers>
 
 #include "graphics/figure.h"
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::graphics {
 

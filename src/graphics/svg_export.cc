@@ -7,7 +7,7 @@
 
 #include "graphics/png_surface.h"
 #include "graphics/svg_surface.h"
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::graphics {
 

@@ -9,8 +9,8 @@
 #include "engine/statement.h"
 #include "engine/user_function.h"
 #include "files/state_dir.h"
-#include "session/host.h"
-#include "session/process_state.h"
+#include "base/host.h"
+#include "base/process_state.h"
 #include "session/session_commands.h"
 #include "session/session_file.h"
 
@@ -25,10 +25,11 @@ InterpreterSession* runningSession = nullptr;
 
 class ConsoleScope {
  public:
-  ConsoleScope(ConsoleOutput& output, Workspace& running, Host& sessionHost,
-               files::PathList& paths, InterpreterSession* session = nullptr)
-      : savedConsole_(console), savedWorkspace_(workspace), savedHost_(host),
-        savedPathList_(pathList), savedSession_(runningSession) {
+  ConsoleScope(RunContext& context, ConsoleOutput& output, Workspace& running,
+               Host& sessionHost, files::PathList& paths, InterpreterSession* session = nullptr)
+      : savedContext_(runContext), savedConsole_(console), savedWorkspace_(workspace),
+        savedHost_(host), savedPathList_(pathList), savedSession_(runningSession) {
+    runContext = &context;
     console = &output;
     workspace = &running;
     host = &sessionHost;
@@ -36,6 +37,7 @@ class ConsoleScope {
     if (session) runningSession = session;
   }
   ~ConsoleScope() {
+    runContext = savedContext_;
     console = savedConsole_;
     workspace = savedWorkspace_;
     host = savedHost_;
@@ -46,6 +48,7 @@ class ConsoleScope {
   ConsoleScope& operator=(const ConsoleScope&) = delete;
 
  private:
+  RunContext* savedContext_;
   ConsoleOutput* savedConsole_;
   Workspace* savedWorkspace_;
   Host* savedHost_;
@@ -111,14 +114,14 @@ InterpreterSession::~InterpreterSession() {
 }
 
 void InterpreterSession::restoreState() {
-  ConsoleScope scope(output_, workspace_, host_, pathList_);
+  ConsoleScope scope(context_, output_, workspace_, host_, pathList_);
   loadSession(workspace_, files::stateDirectory(), prompts_);
   files::loadPathList(pathList_, files::stateFilePath(files::kPathListFileName),
                       interactive_, prompts_);
 }
 
 void InterpreterSession::saveState() {
-  ConsoleScope scope(output_, workspace_, host_, pathList_);
+  ConsoleScope scope(context_, output_, workspace_, host_, pathList_);
   // Nothing may escape a destructor; a failed save has been reported by the prompts.
   try {
     saveSession(workspace_, files::stateDirectory(), prompts_);
@@ -194,8 +197,15 @@ void InterpreterSession::loadInput(const std::string& text, char mode) {
   }
 }
 
+void InterpreterSession::interrupt() {
+  context_.interrupt.store(true, std::memory_order_relaxed);
+  host_.wake();
+}
+
 bool InterpreterSession::runCommand() {
-  ConsoleScope scope(output_, workspace_, host_, pathList_, this);
+  // An interrupt raised before this command started was meant for an earlier one.
+  context_.interrupt.store(false, std::memory_order_relaxed);
+  ConsoleScope scope(context_, output_, workspace_, host_, pathList_, this);
   TraceScope trace(callTrace_);
   compiler_->setDepth(0);
   traceDepth = 0;

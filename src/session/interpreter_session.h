@@ -10,10 +10,11 @@
 
 #include "compiler/input_source.h"
 #include "files/path_list.h"
-#include "session/console_output.h"
-#include "session/errors.h"
+#include "base/console_output.h"
+#include "base/run_context.h"
+#include "base/errors.h"
 #include "session/host_prompts.h"
-#include "session/workspace.h"
+#include "engine/workspace.h"
 
 namespace zirbin::compiler {
 class StatementCompiler;
@@ -63,6 +64,15 @@ class InterpreterSession {
   // in red. Returns true iff no error was reported.
   bool runCommand();
 
+  // Asks the running command to stop: it ends as at a run-time error with the report
+  // "execution interrupted", and the workspace keeps what it held at that moment. Callable
+  // from any thread and from a signal handler (one lock-free atomic store, then the host's
+  // wake(), which must be as safe as its caller needs). The flag stays raised until the
+  // next command starts, which clears it; between commands it does nothing.
+  void interrupt();
+  // True iff interrupt() was called since the running (or last) command started.
+  bool interruptRequested() const { return context_.interrupt.load(std::memory_order_relaxed); }
+
   // Reports a syntax error: "{r at line N}" when the error line number is above 0, then
   // the error source text, then "{r " + message + "}".
   void reportSyntaxError(const SyntaxError& error);
@@ -108,6 +118,7 @@ class InterpreterSession {
   void saveState();
 
   Host& host_;
+  RunContext context_;
   bool secondary_;
   bool interactive_;
   std::string prompt_ = ">";

@@ -12,7 +12,7 @@
 #include "files/records.h"
 #include "files/state_dir.h"
 #include "files/user_prompts.h"
-#include "session/workspace.h"
+#include "engine/workspace.h"
 #include "values/value.h"
 
 namespace zirbin::session {
