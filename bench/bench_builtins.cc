@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <functional>
 
-#include "builtins/registry.h"
-#include "session/process_state.h"
+#include "engine/registry.h"
+#include "base/process_state.h"
 #include "values/math_kernels.h"
 
 namespace {

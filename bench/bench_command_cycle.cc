@@ -9,7 +9,7 @@
 #include "compiler/input_source.h"
 #include "compiler/lexer.h"
 #include "gui/console_buffer.h"
-#include "session/host.h"
+#include "base/host.h"
 #include "session/interpreter_session.h"
 
 namespace {

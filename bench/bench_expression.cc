@@ -7,11 +7,11 @@
 #include <new>
 #include <string>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "compiler/expression_compiler.h"
 #include "compiler/input_source.h"
 #include "compiler/lexer.h"
-#include "session/workspace.h"
+#include "engine/workspace.h"
 #include "values/math_matrix.h"
 
 namespace {

@@ -15,8 +15,8 @@
 #include "builtins/gsl_routines.h"
 #include "builtins/lu_decomposition.h"
 #include "builtins/numeric_families.h"
-#include "builtins/registry.h"
-#include "session/process_state.h"
+#include "engine/registry.h"
+#include "base/process_state.h"
 #include "values/math_matrix.h"
 #include "values/symmetric_eigen.h"
 

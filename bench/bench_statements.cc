@@ -10,9 +10,9 @@
 #include "compiler/input_source.h"
 #include "compiler/statement_compiler.h"
 #include "gui/console_buffer.h"
-#include "session/errors.h"
-#include "session/process_state.h"
-#include "session/workspace.h"
+#include "base/errors.h"
+#include "base/process_state.h"
+#include "engine/workspace.h"
 #include "values/value.h"
 
 namespace {

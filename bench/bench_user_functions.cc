@@ -6,7 +6,7 @@
 #include <string>
 
 #include "gui/console_buffer.h"
-#include "session/host.h"
+#include "base/host.h"
 #include "session/interpreter_session.h"
 
 namespace {

@@ -19,10 +19,10 @@
 
 #include "gui/console_buffer.h"
 #include "gui/plain_text.h"
-#include "session/host.h"
+#include "base/host.h"
 #include "session/interpreter_session.h"
-#include "session/process_state.h"
-#include "session/sandbox.h"
+#include "base/process_state.h"
+#include "base/sandbox.h"
 #include "values/allocation_limit.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "graphics/image_files.h"
 #include "graphics/plotables.h"
 #include "graphics/png_surface.h"
-#include "session/process_state.h"
+#include "base/process_state.h"
 #include "values/value.h"
 
 namespace zirbin::builtins {

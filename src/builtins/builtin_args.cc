@@ -1,7 +1,7 @@
 // Argument reading for General built-ins: each reader names the built-in in its message.
-#include "builtins/registry.h"
+#include "engine/registry.h"
 
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/value.h"
 
 namespace zirbin::builtins {

@@ -8,7 +8,7 @@
 #include "compiler/input_source.h"
 #include "compiler/lexer.h"
 #include "engine/evaluatable.h"
-#include "session/process_state.h"
+#include "base/process_state.h"
 
 namespace zirbin::builtins {
 

@@ -1,7 +1,7 @@
 // The registrars of the built-in families, one per family file; registerAll calls them.
 #pragma once
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 
 namespace zirbin::builtins {
 

@@ -9,8 +9,8 @@
 #include "builtins/numerical_methods.h"
 #include "builtins/plot_support.h"
 #include "builtins/routine_support.h"
-#include "session/console_output.h"
-#include "session/process_state.h"
+#include "base/console_output.h"
+#include "base/process_state.h"
 
 namespace zirbin::builtins {
 

@@ -9,9 +9,9 @@
 #include "engine/leaf_elements.h"
 #include "engine/user_func_elements.h"
 #include "engine/user_function.h"
-#include "session/workspace.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "engine/workspace.h"
+#include "base/errors.h"
+#include "base/process_state.h"
 
 namespace zirbin::builtins {
 

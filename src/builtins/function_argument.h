@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "values/math_matrix.h"
 
 namespace zirbin::builtins {

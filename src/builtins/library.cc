@@ -5,7 +5,7 @@
 #include "builtins/numeric_families.h"
 #include "files/file_builtins.h"
 #include "help/help_builtins.h"
-#include "session/process_state.h"
+#include "base/process_state.h"
 
 namespace zirbin::builtins {
 

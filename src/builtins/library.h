@@ -1,7 +1,7 @@
 // The one place that fills the built-in registry: every family's registrar, in order.
 #pragma once
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 
 namespace zirbin::builtins {
 

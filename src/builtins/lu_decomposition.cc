@@ -9,7 +9,7 @@
 
 #include "builtins/gsl_routines.h"
 #include "builtins/routine_support.h"
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::builtins {
 

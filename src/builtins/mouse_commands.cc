@@ -10,8 +10,8 @@
 #include "builtins/plot_support.h"
 #include "builtins/routine_support.h"
 #include "graphics/figure_interaction.h"
-#include "session/host.h"
-#include "session/process_state.h"
+#include "base/host.h"
+#include "base/process_state.h"
 #include "values/list_value.h"
 #include "values/value.h"
 

@@ -5,7 +5,7 @@
 
 #include <span>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 
 namespace zirbin::builtins {
 

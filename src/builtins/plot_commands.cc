@@ -12,7 +12,7 @@
 #include "builtins/routine_support.h"
 #include "graphics/axis_ticks.h"
 #include "graphics/plotables.h"
-#include "session/process_state.h"
+#include "base/process_state.h"
 #include "values/value.h"
 
 namespace zirbin::builtins {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "graphics/figure.h"
 #include "values/value.h"
 

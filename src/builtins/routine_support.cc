@@ -2,8 +2,8 @@
 #include "builtins/routine_support.h"
 
 #include "engine/run_state.h"
-#include "session/console_output.h"
-#include "session/process_state.h"
+#include "base/console_output.h"
+#include "base/process_state.h"
 
 namespace zirbin::builtins {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "builtins/registry.h"
-#include "session/errors.h"
+#include "engine/registry.h"
+#include "base/errors.h"
 #include "values/math_matrix.h"
 
 namespace zirbin::builtins {

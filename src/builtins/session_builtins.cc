@@ -16,8 +16,8 @@
 #include "engine/run_state.h"
 #include "files/state_dir.h"
 #include "graphics/colour_table.h"
-#include "session/console_output.h"
-#include "session/process_state.h"
+#include "base/console_output.h"
+#include "base/process_state.h"
 #include "values/display.h"
 
 namespace zirbin::builtins {

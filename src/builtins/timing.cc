@@ -7,8 +7,8 @@
 
 #include "builtins/families.h"
 #include "builtins/routine_support.h"
-#include "session/errors.h"
-#include "session/sandbox.h"
+#include "base/errors.h"
+#include "base/sandbox.h"
 
 namespace zirbin::builtins {
 

@@ -4,9 +4,10 @@
 
 #include "builtins/families.h"
 #include "builtins/routine_support.h"
-#include "session/errors.h"
-#include "session/host.h"
-#include "session/process_state.h"
+#include "base/errors.h"
+#include "base/host.h"
+#include "base/process_state.h"
+#include "base/run_context.h"
 #include "values/jmatrix.h"
 
 namespace zirbin::builtins {
@@ -21,6 +22,8 @@ using session::RuntimeError;
 void getline(Value& prompt, Value& result) {
   std::optional<std::string> line;
   if (session::host != nullptr) line = session::host->readLine(prompt.toString());
+  // An interrupt makes a waiting host give up: the command ends with its report.
+  session::pollInterrupt();
   if (!line) throw RuntimeError("in getline: no input left to read");
   values::IntValue text;
   text.assignString(*line);
@@ -29,7 +32,11 @@ void getline(Value& prompt, Value& result) {
 
 // getch: waits for one key typed in the console and gives its code (0 when no key can
 // come, as in the batch front end).
-double getch() { return session::host != nullptr ? session::host->readKey() : 0; }
+double getch() {
+  const int key = session::host != nullptr ? session::host->readKey() : 0;
+  session::pollInterrupt();
+  return key;
+}
 
 // messageBox(text): a box with the text, an empty caption and an OK button; gives the
 // button code. The batch front end writes the text as a console line instead.

@@ -3,7 +3,7 @@
 // its statement class.
 #include <string>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "compiler/expression_compiler.h"
 #include "compiler/statement_compiler.h"
 #include "compiler/token.h"
@@ -11,9 +11,9 @@
 #include "engine/display_statements.h"
 #include "engine/indexed_assign_statements.h"
 #include "engine/indexing_elements.h"
-#include "session/errors.h"
-#include "session/process_state.h"
-#include "session/workspace.h"
+#include "base/errors.h"
+#include "base/process_state.h"
+#include "engine/workspace.h"
 #include "values/value.h"
 
 namespace zirbin::compiler {

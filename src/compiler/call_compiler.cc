@@ -6,7 +6,7 @@
 #include <string_view>
 #include <variant>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "compiler/expression_compiler.h"
 #include "compiler/expression_sequence.h"
 #include "engine/assign_statements.h"
@@ -16,8 +16,8 @@
 #include "engine/leaf_elements.h"
 #include "engine/user_func_elements.h"
 #include "engine/user_function.h"
-#include "session/errors.h"
-#include "session/workspace.h"
+#include "base/errors.h"
+#include "engine/workspace.h"
 #include "values/math_matrix.h"
 #include "values/value.h"
 

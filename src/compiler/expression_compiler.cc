@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "compiler/expression_sequence.h"
 #include "engine/comparison_elements.h"
 #include "engine/conversion_elements.h"
@@ -16,8 +16,8 @@
 #include "engine/operator_codes.h"
 #include "engine/scalar_fast_elements.h"
 #include "engine/unary_elements.h"
-#include "session/errors.h"
-#include "session/workspace.h"
+#include "base/errors.h"
+#include "engine/workspace.h"
 #include "values/value.h"
 
 namespace zirbin::compiler {

@@ -7,7 +7,7 @@
 #include "engine/conversion_elements.h"
 #include "engine/evaluatable.h"
 #include "engine/indexing_elements.h"
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::compiler {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "compiler/expression_compiler.h"
 #include "compiler/lexer.h"
 #include "compiler/statement_compiler.h"
@@ -13,9 +13,9 @@
 #include "engine/assign_statements.h"
 #include "engine/user_func_elements.h"
 #include "engine/user_function.h"
-#include "session/errors.h"
-#include "session/process_state.h"
-#include "session/workspace.h"
+#include "base/errors.h"
+#include "base/process_state.h"
+#include "engine/workspace.h"
 #include "values/element_ops.h"
 #include "values/value.h"
 

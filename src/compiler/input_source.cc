@@ -5,7 +5,7 @@
 #include <cctype>
 #include <filesystem>
 
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::compiler {
 

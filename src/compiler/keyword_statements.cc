@@ -2,7 +2,7 @@
 // const, global, persistent, break, continue, end, return, use) and blocks.
 #include <string>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "compiler/expression_compiler.h"
 #include "compiler/lexer.h"
 #include "compiler/statement_compiler.h"
@@ -10,9 +10,9 @@
 #include "engine/control_statements.h"
 #include "engine/conversion_elements.h"
 #include "engine/evaluatable.h"
-#include "session/errors.h"
-#include "session/process_state.h"
-#include "session/workspace.h"
+#include "base/errors.h"
+#include "base/process_state.h"
+#include "engine/workspace.h"
 #include "values/value.h"
 
 namespace zirbin::compiler {

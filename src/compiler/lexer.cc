@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string_view>
 
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::compiler {
 

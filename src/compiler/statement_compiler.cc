@@ -9,9 +9,9 @@
 #include "compiler/lexer.h"
 #include "compiler/token.h"
 #include "engine/display_statements.h"
-#include "help/help_lookup.h"
-#include "session/workspace.h"
-#include "session/process_state.h"
+#include "engine/registry.h"
+#include "engine/workspace.h"
+#include "base/process_state.h"
 
 namespace zirbin::compiler {
 
@@ -148,7 +148,9 @@ std::unique_ptr<Statement> StatementCompiler::compileBlockClose(TokenList&) {
 std::unique_ptr<Statement> StatementCompiler::compileUnaryStart(TokenList& statement) {
   const char code = statement.front().code;
   if (code != '?' && code != opcode::kHelpDetail) return compileExpressionStatement(statement);
-  help::answerQuery(statement, workspace_, output_);
+  if (auto respond = session::builtinRegistry().helpResponder()) {
+    respond(statement, workspace_, output_);
+  }
   helpAnswered_ = true;
   return nullptr;
 }

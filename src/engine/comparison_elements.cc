@@ -6,7 +6,7 @@
 
 #include "engine/operator_codes.h"
 #include "engine/scalar_fast_elements.h"
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/list_value.h"
 #include "values/math_kernels.h"
 

@@ -3,8 +3,9 @@
 
 #include "engine/indexing_elements.h"
 #include "engine/scalar_fast_elements.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "base/errors.h"
+#include "base/process_state.h"
+#include "base/run_context.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 
@@ -113,6 +114,7 @@ void UnlessStm::exe() {
 void WhileStm::exe() {
   while (keepRunning) {
     if (!condition("non-scalar condition in while clause")) return;
+    session::pollInterrupt();
     body_->exe();
     if (!keepRunning && !loopGoesOn()) return;
   }
@@ -138,6 +140,7 @@ void ForStm::exe() {
     const int* elements = static_cast<IntValue&>(range).data;
     for (int i = 0; i < n && keepRunning; ++i) {
       setLoopInt(variable_, isDouble, elements[i]);
+      session::pollInterrupt();
       body_->exe();
       if (!keepRunning && !loopGoesOn()) return;
     }
@@ -145,6 +148,7 @@ void ForStm::exe() {
     const double* elements = static_cast<DoubleValue&>(range).data;
     for (int i = 0; i < n && keepRunning; ++i) {
       setLoopDouble(variable_, isDouble, elements[i]);
+      session::pollInterrupt();
       body_->exe();
       if (!keepRunning && !loopGoesOn()) return;
     }
@@ -166,6 +170,7 @@ void ForStm::runSequence() {
     const int intStep = values::truncateToInt(step);
     for (int i = 0; i < n && keepRunning; ++i, x += intStep) {
       setLoopInt(variable_, isDouble, x);
+      session::pollInterrupt();
       body_->exe();
       if (!keepRunning && !loopGoesOn()) return;
     }
@@ -174,6 +179,7 @@ void ForStm::runSequence() {
   double x = start;
   for (int i = 0; i < n && keepRunning; ++i, x += step) {
     setLoopDouble(variable_, isDouble, x);
+    session::pollInterrupt();
     body_->exe();
     if (!keepRunning && !loopGoesOn()) return;
   }
@@ -207,6 +213,7 @@ void ForInStm::exe() {
       variable_->assignSame(itemValue);
     }
     if (counter_) counter_->assignDouble(i + 1);
+    session::pollInterrupt();
     body_->exe();
     if (!keepRunning && !loopGoesOn()) return;
   }

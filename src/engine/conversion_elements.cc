@@ -2,7 +2,7 @@
 #include "engine/conversion_elements.h"
 
 #include "engine/indexing_elements.h"
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/math_kernels.h"
 
 namespace zirbin::engine {

@@ -7,10 +7,10 @@
 
 #include "engine/run_state.h"
 #include "engine/user_function.h"
-#include "session/console_output.h"
-#include "session/errors.h"
-#include "session/process_state.h"
-#include "session/workspace.h"
+#include "engine/workspace.h"
+#include "base/console_output.h"
+#include "base/errors.h"
+#include "base/process_state.h"
 #include "values/display.h"
 #include "values/value.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/control_statements.h"
-#include "session/host.h"
+#include "base/host.h"
 
 namespace zirbin::engine {
 

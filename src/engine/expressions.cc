@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/operator_codes.h"
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/math_kernels.h"
 
 namespace zirbin::engine {

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "engine/indexing_elements.h"
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/math_kernels.h"
 
 namespace zirbin::engine {

@@ -8,7 +8,7 @@
 
 #include "engine/indexing_elements.h"
 #include "engine/run_state.h"
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 

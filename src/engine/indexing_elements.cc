@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 

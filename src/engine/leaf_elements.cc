@@ -3,7 +3,7 @@
 
 #include <type_traits>
 
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::engine {
 

@@ -1,9 +1,9 @@
 // The "at line" trace, the last displayed value and the console line helper.
 #include "engine/run_state.h"
 
-#include "session/console_output.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "base/console_output.h"
+#include "base/errors.h"
+#include "base/process_state.h"
 #include "values/value.h"
 
 namespace zirbin::engine {

@@ -8,8 +8,9 @@
 #include "engine/indexing_elements.h"
 #include "engine/leaf_elements.h"
 #include "engine/run_state.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "base/errors.h"
+#include "base/process_state.h"
+#include "base/run_context.h"
 #include "values/display.h"
 #include "values/value.h"
 
@@ -75,6 +76,7 @@ void BlockStm::exe() {
   try {
     for (const StatementPtr& statement : statements_) {
       if (!session::keepRunning) return;
+      session::pollInterrupt();
       running = &statement;
       statement->exe();
       // Looked at after each statement: "Step" at a breakpoint steps through the rest of

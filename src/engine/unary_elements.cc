@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/math_matrix.h"
 
 namespace zirbin::engine {

@@ -6,8 +6,8 @@
 #include "engine/indexing_elements.h"
 #include "engine/user_function.h"
 #include "engine/run_state.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "base/errors.h"
+#include "base/process_state.h"
 #include "values/value.h"
 
 namespace zirbin::engine {

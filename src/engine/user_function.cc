@@ -7,8 +7,9 @@
 
 #include "engine/assign_statements.h"
 #include "engine/run_state.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "base/errors.h"
+#include "base/process_state.h"
+#include "base/run_context.h"
 #include "values/math_matrix.h"
 #include "values/value.h"
 
@@ -274,6 +275,7 @@ void UserFunc::call(std::span<const Value* const> arguments, std::span<Value* co
   if (!body_) session::checkFailed(name(), "declared function has no body");
   if (depth_ < 0) session::checkFailed(name(), "negative recursion depth: something is wrong");
   if (depth_ >= kMaxRecursionDepth) session::checkFailed(name(), "max recursion depth exceeded");
+  session::pollInterrupt();
   ActivationCount count(name());
   if (depth_ > 0) pushFrame();
   ++depth_;

@@ -13,7 +13,7 @@
 
 #include "engine/evaluatable.h"
 #include "engine/statement.h"
-#include "session/workspace.h"
+#include "engine/workspace.h"
 
 namespace zirbin::engine {
 

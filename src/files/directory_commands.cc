@@ -10,7 +10,7 @@
 
 #include "files/path_list.h"
 #include "files/user_prompts.h"
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::files {
 namespace {

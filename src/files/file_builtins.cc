@@ -7,13 +7,13 @@
 #include <span>
 #include <string>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "files/open_files.h"
 #include "files/text_files.h"
 #include "files/value_files.h"
-#include "session/console_output.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "base/console_output.h"
+#include "base/errors.h"
+#include "base/process_state.h"
 #include "values/math_matrix.h"
 #include "values/value.h"
 

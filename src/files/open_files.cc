@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "files/path_list.h"
+#include "base/errors.h"
+#include "base/sandbox.h"
 #include "files/regular_file.h"
-#include "session/errors.h"
-#include "session/sandbox.h"
 #include "values/math_matrix.h"
 #include "values/value.h"
 

@@ -14,7 +14,7 @@
 #include "files/records.h"
 #include "files/state_dir.h"
 #include "files/user_prompts.h"
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::files {
 namespace {

@@ -10,9 +10,9 @@
 
 #include "files/atomic_file.h"
 #include "files/path_list.h"
+#include "base/errors.h"
+#include "base/sandbox.h"
 #include "files/regular_file.h"
-#include "session/errors.h"
-#include "session/sandbox.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 

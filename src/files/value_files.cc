@@ -15,8 +15,8 @@
 #include "files/path_list.h"
 #include "files/regular_file.h"
 #include "files/records.h"
-#include "session/errors.h"
-#include "session/sandbox.h"
+#include "base/errors.h"
+#include "base/sandbox.h"
 #include "values/math_matrix.h"
 #include "values/value.h"
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::graphics {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "graphics/figure.h"
-#include "session/figure_event.h"
+#include "base/figure_event.h"
 
 namespace zirbin::graphics {
 

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "graphics/figure.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "base/errors.h"
+#include "base/process_state.h"
 
 namespace zirbin::graphics {
 

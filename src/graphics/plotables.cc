@@ -7,7 +7,7 @@
 
 #include "graphics/figure.h"
 #include "graphics/frame.h"
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::graphics {
 

@@ -11,8 +11,8 @@
 #include <numbers>
 
 #include "graphics/figure.h"
-#include "session/errors.h"
-#include "session/sandbox.h"
+#include "base/errors.h"
+#include "base/sandbox.h"
 
 namespace zirbin::graphics {
 

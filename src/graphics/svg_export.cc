@@ -7,8 +7,8 @@
 
 #include "graphics/png_surface.h"
 #include "graphics/svg_surface.h"
-#include "session/errors.h"
-#include "session/sandbox.h"
+#include "base/errors.h"
+#include "base/sandbox.h"
 
 namespace zirbin::graphics {
 

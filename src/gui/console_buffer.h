@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "session/console_output.h"
+#include "base/console_output.h"
 
 namespace zirbin::gui {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "gui/console_buffer.h"
-#include "session/console_output.h"
+#include "base/console_output.h"
 
 namespace zirbin::gui {
 

@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "builtins/routine_support.h"
 #include "files/state_dir.h"
 #include "help/help_lookup.h"
-#include "session/console_output.h"
-#include "session/errors.h"
-#include "session/sandbox.h"
-#include "session/process_state.h"
+#include "base/console_output.h"
+#include "base/errors.h"
+#include "base/process_state.h"
+#include "base/sandbox.h"
 #include "values/value.h"
 
 extern char** environ;
@@ -150,7 +150,10 @@ const BuiltinEntry kHelpBuiltins[] = {
 
 }  // namespace
 
-void registerHelpBuiltins(builtins::BuiltinRegistry& registry) { registry.add(kHelpBuiltins); }
+void registerHelpBuiltins(builtins::BuiltinRegistry& registry) {
+  registry.add(kHelpBuiltins);
+  registry.setHelpResponder(answerQuery);
+}
 
 void readPropertyResult(std::istream& in, Value& result) {
   std::string line;

@@ -9,15 +9,15 @@
 #include <fstream>
 #include <string_view>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "compiler/token.h"
 #include "engine/user_function.h"
 #include "files/state_dir.h"
-#include "session/errors.h"
-#include "session/sandbox.h"
-#include "session/console_output.h"
-#include "session/process_state.h"
-#include "session/workspace.h"
+#include "base/console_output.h"
+#include "base/errors.h"
+#include "base/process_state.h"
+#include "base/sandbox.h"
+#include "engine/workspace.h"
 #include "values/value.h"
 
 extern char** environ;

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "files/user_prompts.h"
-#include "session/host.h"
-#include "session/workspace.h"
+#include "base/host.h"
+#include "engine/workspace.h"
 
 namespace zirbin::session {
 

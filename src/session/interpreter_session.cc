@@ -10,8 +10,8 @@
 #include "engine/user_function.h"
 #include "files/atomic_file.h"
 #include "files/state_dir.h"
-#include "session/host.h"
-#include "session/process_state.h"
+#include "base/host.h"
+#include "base/process_state.h"
 #include "graphics/figure_interaction.h"
 #include "session/session_commands.h"
 #include "session/session_figure_callbacks.h"
@@ -32,11 +32,12 @@ InterpreterSession* runningSession = nullptr;
 
 class ConsoleScope {
  public:
-  ConsoleScope(ConsoleOutput& output, Workspace& running, Host& sessionHost,
-               files::PathList& paths, InterpreterSession* session = nullptr)
-      : savedConsole_(console), savedWorkspace_(workspace), savedHost_(host),
-        savedPathList_(pathList), savedSession_(runningSession),
+  ConsoleScope(RunContext& context, ConsoleOutput& output, Workspace& running,
+               Host& sessionHost, files::PathList& paths, InterpreterSession* session = nullptr)
+      : savedContext_(runContext), savedConsole_(console), savedWorkspace_(workspace),
+        savedHost_(host), savedPathList_(pathList), savedSession_(runningSession),
         savedCallbacks_(graphics::figureCallbacks) {
+    runContext = &context;
     console = &output;
     workspace = &running;
     host = &sessionHost;
@@ -47,6 +48,7 @@ class ConsoleScope {
     }
   }
   ~ConsoleScope() {
+    runContext = savedContext_;
     console = savedConsole_;
     workspace = savedWorkspace_;
     host = savedHost_;
@@ -58,6 +60,7 @@ class ConsoleScope {
   ConsoleScope& operator=(const ConsoleScope&) = delete;
 
  private:
+  RunContext* savedContext_;
   ConsoleOutput* savedConsole_;
   Workspace* savedWorkspace_;
   Host* savedHost_;
@@ -125,7 +128,7 @@ InterpreterSession::~InterpreterSession() {
 }
 
 void InterpreterSession::restoreState() {
-  ConsoleScope scope(output_, workspace_, host_, pathList_);
+  ConsoleScope scope(context_, output_, workspace_, host_, pathList_);
   // What a save killed half-way left behind: the old files it would have replaced are
   // whole, and the temporary copy (up to the session's size) is of no use to anyone.
   files::removeStaleTemporaries(files::stateDirectory(), "zirbin_", kStaleSaveAge);
@@ -137,7 +140,7 @@ void InterpreterSession::restoreState() {
 bool InterpreterSession::saveState() {
   if (secondary_) return true;
   saved_ = true;
-  ConsoleScope scope(output_, workspace_, host_, pathList_);
+  ConsoleScope scope(context_, output_, workspace_, host_, pathList_);
   const std::string directory = files::stateDirectory();
   bool ok = false;
   // Nothing may escape a destructor.
@@ -210,7 +213,7 @@ std::string InterpreterSession::findScript(const std::string& name) const {
 
 bool InterpreterSession::handleFigureEvents() {
   {
-    ConsoleScope scope(output_, workspace_, host_, pathList_, this);
+    ConsoleScope scope(context_, output_, workspace_, host_, pathList_, this);
     TraceScope trace(callTrace_);
     while (std::optional<FigureEvent> event = host_.pollFigureEvent())
       graphics::handleFigureEvent(*event, *figureCallbacks_);
@@ -235,8 +238,15 @@ void InterpreterSession::loadInput(const std::string& text, char mode) {
   }
 }
 
+void InterpreterSession::interrupt() {
+  context_.interrupt.store(true, std::memory_order_relaxed);
+  host_.wake();
+}
+
 bool InterpreterSession::runCommand() {
-  ConsoleScope scope(output_, workspace_, host_, pathList_, this);
+  // An interrupt raised before this command started was meant for an earlier one.
+  context_.interrupt.store(false, std::memory_order_relaxed);
+  ConsoleScope scope(context_, output_, workspace_, host_, pathList_, this);
   TraceScope trace(callTrace_);
   compiler_->setDepth(0);
   traceDepth = 0;

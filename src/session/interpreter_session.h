@@ -10,10 +10,11 @@
 
 #include "compiler/input_source.h"
 #include "files/path_list.h"
-#include "session/console_output.h"
-#include "session/errors.h"
+#include "base/console_output.h"
+#include "base/run_context.h"
+#include "base/errors.h"
 #include "session/host_prompts.h"
-#include "session/workspace.h"
+#include "engine/workspace.h"
 
 namespace zirbin::compiler {
 class StatementCompiler;
@@ -64,6 +65,15 @@ class InterpreterSession {
   // executes the statement and destroys it. Any failure abandons all input and is reported
   // in red. Returns true iff no error was reported.
   bool runCommand();
+
+  // Asks the running command to stop: it ends as at a run-time error with the report
+  // "execution interrupted", and the workspace keeps what it held at that moment. Callable
+  // from any thread and from a signal handler (one lock-free atomic store, then the host's
+  // wake(), which must be as safe as its caller needs). The flag stays raised until the
+  // next command starts, which clears it; between commands it does nothing.
+  void interrupt();
+  // True iff interrupt() was called since the running (or last) command started.
+  bool interruptRequested() const { return context_.interrupt.load(std::memory_order_relaxed); }
 
   // Runs the script file at `path` as a command, as a `use` of it does; the path is data
   // and never becomes source text. A file that cannot be opened is reported as `use`
@@ -129,6 +139,7 @@ class InterpreterSession {
   void restoreState();
 
   Host& host_;
+  RunContext context_;
   bool secondary_;
   bool interactive_;
   std::string prompt_ = ">";

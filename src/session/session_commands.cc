@@ -7,11 +7,11 @@
 
 #include <optional>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "files/directory_commands.h"
-#include "session/errors.h"
+#include "base/errors.h"
 #include "session/interpreter_session.h"
-#include "session/process_state.h"
+#include "base/process_state.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 

@@ -8,12 +8,12 @@
 #include <optional>
 #include <vector>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "files/atomic_file.h"
 #include "files/records.h"
 #include "files/state_dir.h"
 #include "files/user_prompts.h"
-#include "session/workspace.h"
+#include "engine/workspace.h"
 #include "values/value.h"
 
 namespace zirbin::session {

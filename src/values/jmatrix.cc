@@ -8,7 +8,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/element_ops.h"
 #include "values/indexed_places.h"
 #include "values/list_value.h"

@@ -12,9 +12,9 @@
 #include <optional>
 #include <string>
 
-#include "session/console_output.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "base/console_output.h"
+#include "base/errors.h"
+#include "base/process_state.h"
 #include "values/allocation_limit.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::values {
 

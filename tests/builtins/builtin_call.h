@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "builtins/registry.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "engine/registry.h"
+#include "base/errors.h"
+#include "base/process_state.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 

@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "gui/console_buffer.h"
 #include "gui/plain_text.h"
-#include "session/host.h"
+#include "base/host.h"
 #include "session/interpreter_session.h"
-#include "session/process_state.h"
-#include "session/sandbox.h"
+#include "base/process_state.h"
+#include "base/sandbox.h"
 #include "values/allocation_limit.h"
 
 namespace zirbin::builtins {

@@ -1,6 +1,6 @@
 // eval compiles its text against the running session's workspace.
 #include "builtin_call.h"
-#include "session/workspace.h"
+#include "engine/workspace.h"
 
 namespace zirbin::builtins::testing {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "builtins/registry.h"
-#include "session/process_state.h"
+#include "engine/registry.h"
+#include "base/process_state.h"
 
 namespace zirbin::builtins {
 namespace {

@@ -12,7 +12,7 @@
 #include "builtin_call.h"
 #include "builtins/function_argument.h"
 #include "engine/leaf_elements.h"
-#include "session/console_output.h"
+#include "base/console_output.h"
 
 namespace zirbin::builtins::testing {
 

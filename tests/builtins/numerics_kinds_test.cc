@@ -5,8 +5,8 @@
 #include <sstream>
 #include <string>
 
-#include "builtins/registry.h"
-#include "session/process_state.h"
+#include "engine/registry.h"
+#include "base/process_state.h"
 
 namespace zirbin::builtins {
 namespace {

@@ -8,11 +8,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "graphics/figure.h"
 #include "graphics/plotables.h"
 #include "graphics/svg_export.h"
-#include "session/process_state.h"
+#include "base/process_state.h"
 #include "builtin_call.h"
 
 namespace zirbin::builtins::testing {

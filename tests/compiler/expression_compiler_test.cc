@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "compiler/input_source.h"
 #include "compiler/lexer.h"
 #include "engine/expressions.h"
-#include "session/errors.h"
-#include "session/workspace.h"
+#include "base/errors.h"
+#include "engine/workspace.h"
 #include "values/math_matrix.h"
 
 namespace zirbin::compiler {

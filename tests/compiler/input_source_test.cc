@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "compiler/lexer_test_util.h"
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::compiler {
 namespace {

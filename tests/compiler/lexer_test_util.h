@@ -6,7 +6,7 @@
 
 #include "compiler/input_source.h"
 #include "compiler/lexer.h"
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::compiler::testing {
 

@@ -10,9 +10,9 @@
 #include "compiler/input_source.h"
 #include "engine/run_state.h"
 #include "engine/statement_test_support.h"
-#include "session/errors.h"
-#include "session/process_state.h"
-#include "session/workspace.h"
+#include "base/errors.h"
+#include "base/process_state.h"
+#include "engine/workspace.h"
 #include "values/math_matrix.h"
 
 namespace zirbin::compiler {

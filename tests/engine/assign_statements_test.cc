@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/statement_test_support.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "base/errors.h"
+#include "base/process_state.h"
 
 namespace zirbin::engine {
 namespace {

@@ -7,8 +7,8 @@
 #include "engine/indexing_elements.h"
 #include "engine/run_state.h"
 #include "engine/statement_test_support.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "base/errors.h"
+#include "base/process_state.h"
 
 namespace zirbin::engine {
 namespace {

@@ -7,9 +7,9 @@
 #include <fstream>
 
 #include "engine/display_statements.h"
-#include "session/host.h"
+#include "base/host.h"
 #include "session/interpreter_session.h"
-#include "session/process_state.h"
+#include "base/process_state.h"
 
 namespace zirbin::engine {
 namespace {

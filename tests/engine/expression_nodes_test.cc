@@ -13,7 +13,7 @@
 #include "engine/leaf_elements.h"
 #include "engine/operator_codes.h"
 #include "engine/unary_elements.h"
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/math_matrix.h"
 
 namespace zirbin::engine {

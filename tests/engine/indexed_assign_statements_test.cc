@@ -5,7 +5,7 @@
 
 #include "engine/indexing_elements.h"
 #include "engine/statement_test_support.h"
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::engine {
 namespace {

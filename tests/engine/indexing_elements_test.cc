@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/statement_test_support.h"
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::engine {
 namespace {

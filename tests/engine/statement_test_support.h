@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/evaluatable.h"
-#include "session/console_output.h"
+#include "base/console_output.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 

@@ -7,7 +7,7 @@
 #include "files/path_list.h"
 #include "files/temp_dir.h"
 #include "files/user_prompts.h"
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::files {
 namespace {

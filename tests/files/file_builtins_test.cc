@@ -6,11 +6,11 @@
 
 #include <variant>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "files/path_list.h"
 #include "files/temp_dir.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "base/errors.h"
+#include "base/process_state.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 

@@ -4,7 +4,7 @@
 
 #include "files/path_list.h"
 #include "files/temp_dir.h"
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/math_matrix.h"
 
 namespace zirbin::files {

@@ -5,7 +5,7 @@
 #include "files/path_list.h"
 #include "files/temp_dir.h"
 #include "files/value_files.h"
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 

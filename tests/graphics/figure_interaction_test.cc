@@ -11,7 +11,7 @@
 #include "graphics/image_files.h"
 #include "graphics/svg_export.h"
 #include "gui/plain_text.h"
-#include "session/host.h"
+#include "base/host.h"
 #include "session/interpreter_session.h"
 #include "values/value.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::graphics {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "graphics/figure.h"
 #include "graphics/recording_surface.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "base/errors.h"
+#include "base/process_state.h"
 
 namespace zirbin::graphics {
 namespace {

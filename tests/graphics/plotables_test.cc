@@ -8,7 +8,7 @@
 
 #include "graphics/figure.h"
 #include "graphics/recording_surface.h"
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::graphics {
 namespace {

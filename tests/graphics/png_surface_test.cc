@@ -11,7 +11,7 @@
 
 #include "graphics/figure.h"
 #include "graphics/svg_export.h"
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::graphics {
 namespace {

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::graphics {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "builtins/registry.h"
-#include "session/process_state.h"
+#include "engine/registry.h"
+#include "base/process_state.h"
 
 namespace zirbin::help {
 namespace {

@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "builtins/registry.h"
+#include "engine/registry.h"
 #include "builtins/routine_support.h"
 #include "compiler/token.h"
 #include "files/state_dir.h"
 #include "help/help_builtins.h"
-#include "session/console_output.h"
-#include "session/errors.h"
-#include "session/process_state.h"
-#include "session/workspace.h"
+#include "base/console_output.h"
+#include "base/errors.h"
+#include "base/process_state.h"
+#include "engine/workspace.h"
 #include "values/math_matrix.h"
 
 namespace zirbin::help {

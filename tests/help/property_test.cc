@@ -12,8 +12,8 @@
 #include "builtins/builtin_call.h"
 #include "files/state_dir.h"
 #include "help/help_builtins.h"
-#include "session/console_output.h"
-#include "session/process_state.h"
+#include "base/console_output.h"
+#include "base/process_state.h"
 
 namespace zirbin::help {
 namespace {

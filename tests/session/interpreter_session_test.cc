@@ -9,8 +9,8 @@
 
 #include "compiler/lexer.h"
 #include "engine/statement.h"
-#include "session/host.h"
-#include "session/process_state.h"
+#include "base/host.h"
+#include "base/process_state.h"
 
 namespace zirbin::session {
 namespace {

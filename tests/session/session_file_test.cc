@@ -6,7 +6,7 @@
 
 #include "files/temp_dir.h"
 #include "files/user_prompts.h"
-#include "session/workspace.h"
+#include "engine/workspace.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 

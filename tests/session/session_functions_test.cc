@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "engine/user_function.h"
-#include "session/host.h"
+#include "base/host.h"
 #include "session/interpreter_session.h"
 #include "values/value.h"
 

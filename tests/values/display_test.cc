@@ -9,8 +9,8 @@
 
 #include "graphics/markup.h"
 #include "gui/console_buffer.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "base/errors.h"
+#include "base/process_state.h"
 #include "values/display.h"
 #include "values/zipped_key.h"
 #include "values/list_value.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "gui/console_buffer.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "base/errors.h"
+#include "base/process_state.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 

@@ -11,12 +11,13 @@
 #include <iostream>
 #include <vector>
 
+#include "engine/registry.h"
 #include "files/state_dir.h"
 #include "gui/command_history.h"
 #include "gui/console_buffer.h"
-#include "session/host.h"
+#include "base/host.h"
 #include "session/interpreter_session.h"
-#include "session/process_state.h"
+#include "base/process_state.h"
 
 namespace zirbin::platform {
 

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/desktop_app.h"
-#include "session/errors.h"
+#include "base/errors.h"
 #include "session/interpreter_session.h"
 #include "session/version.h"
 

@@ -9,7 +9,7 @@
 #include <QRect>
 #include <QSize>
 
-#include "session/host.h"
+#include "base/host.h"
 
 class QLabel;
 class QPlainTextEdit;

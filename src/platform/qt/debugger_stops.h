@@ -9,7 +9,7 @@
 #include <QPointer>
 
 #include "platform/qt/debugger_dialog.h"
-#include "session/host.h"
+#include "base/host.h"
 
 namespace zirbin::platform::qt {
 

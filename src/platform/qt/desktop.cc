@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "platform/qt/desktop_app.h"
-#include "session/process_state.h"
+#include "base/process_state.h"
 
 namespace zirbin::platform {
 

@@ -10,7 +10,7 @@
 #include "files/state_dir.h"
 #include "platform/qt/console_window.h"
 #include "session/interpreter_session.h"
-#include "session/process_state.h"
+#include "base/process_state.h"
 
 namespace zirbin::platform::qt {
 

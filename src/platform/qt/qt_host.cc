@@ -13,8 +13,8 @@
 #include "platform/qt/debugger_stops.h"
 #include "platform/qt/desktop_app.h"
 #include "platform/qt/interpreter_thread.h"
-#include "session/console_output.h"
-#include "session/process_state.h"
+#include "base/console_output.h"
+#include "base/process_state.h"
 
 namespace zirbin::platform::qt {
 

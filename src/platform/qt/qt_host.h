@@ -14,7 +14,7 @@
 
 #include <QPointer>
 
-#include "session/host.h"
+#include "base/host.h"
 
 namespace zirbin::platform::qt {
 

@@ -10,7 +10,7 @@
 
 #include "desktop_fixture.h"
 #include "platform/qt/debugger_dialog.h"
-#include "session/process_state.h"
+#include "base/process_state.h"
 
 namespace zirbin::platform::qt {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "session/figure_event.h"
+#include "base/figure_event.h"
 
 namespace zirbin::session {
 
@@ -63,6 +63,17 @@ class Host {
   virtual DebugCommand debuggerStop(const DebugView& view) = 0;
   // Lets the user pick a folder; nullopt when cancelled.
   virtual std::optional<std::string> browseForFolder(const std::string& title) = 0;
+
+  // Interrupts: InterpreterSession::interrupt raises the session's flag and then calls
+  // wake(), from whatever thread raised it (the desktop's Abort, a Ctrl+C handler). A host
+  // whose readLine, readKey, waitForClick or debuggerStop blocks must then return at once
+  // (with nullopt, 0 or kHalt; the caller reports "execution interrupted"): it checks
+  // interruptPending() (run_context.h) on the interpreter thread when it wakes. wake() may
+  // run while no call is blocked, and concurrently with one. It must not block; when the
+  // front end raises the interrupt from a signal handler, it must be async-signal-safe
+  // (e.g. write a byte to a pipe the wait polls). The default does nothing: a host whose
+  // calls never block needs no wake-up.
+  virtual void wake() {}
 
   // Figure window events for the interpreter thread, in the order they happened. A host
   // without figure windows has none.

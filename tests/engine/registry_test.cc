@@ -1,5 +1,5 @@
 // The registry's bookkeeping: kinds, tables, bounds, complex forms, keywords.
-#include "builtins/registry.h"
+#include "engine/registry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Texts of the operator-code errors and the internal check.
-#include "session/errors.h"
+#include "base/errors.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,10 +1,10 @@
 // The built-in registry's tables and lookups, and the keyword table.
-#include "builtins/registry.h"
+#include "engine/registry.h"
 
 #include <algorithm>
 #include <array>
 
-#include "session/errors.h"
+#include "base/errors.h"
 
 namespace zirbin::builtins {
 

@@ -1,6 +1,6 @@
 // The workspace: named constants, classification order, declarations in both scopes,
 // and clearing.
-#include "session/workspace.h"
+#include "engine/workspace.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <set>
 
-#include "session/errors.h"
+#include "base/errors.h"
 #include "values/math_matrix.h"
 #include "values/value.h"
 

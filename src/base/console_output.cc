@@ -1,5 +1,5 @@
 // The markup-character test shared by every console output.
-#include "session/console_output.h"
+#include "base/console_output.h"
 
 namespace zirbin::session {
 

@@ -1,14 +1,14 @@
 // The Workspace: classification of names, declarations in the two scopes, and clearing.
-#include "session/workspace.h"
+#include "engine/workspace.h"
 
 #include <bit>
 #include <cmath>
 #include <cstdint>
 
-#include "builtins/registry.h"
-#include "session/console_output.h"
-#include "session/errors.h"
-#include "session/process_state.h"
+#include "engine/registry.h"
+#include "base/console_output.h"
+#include "base/errors.h"
+#include "base/process_state.h"
 #include "values/value.h"
 
 namespace zirbin::session {

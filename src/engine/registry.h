@@ -16,6 +16,15 @@ namespace zirbin::values {
 class Value;
 }  // namespace zirbin::values
 
+namespace zirbin::compiler {
+struct Token;
+}  // namespace zirbin::compiler
+
+namespace zirbin::session {
+class ConsoleOutput;
+class Workspace;
+}  // namespace zirbin::session
+
 namespace zirbin::engine {
 class Evaluatable;
 class UserFunc;
@@ -175,6 +184,14 @@ class BuiltinRegistry {
   // Every registered name, in bytewise order (for the help lookup and its tests).
   std::vector<std::string> names() const;
 
+  // The answer to a "?" or "??" line: the help library registers it with its built-ins, so
+  // that the statement compiler, which meets the query, need not know the help subsystem.
+  // Null until registered; the compiler then answers nothing.
+  using HelpResponder = void (*)(const std::vector<compiler::Token>& query,
+                                 session::Workspace& workspace, session::ConsoleOutput& output);
+  void setHelpResponder(HelpResponder responder) { helpResponder_ = responder; }
+  HelpResponder helpResponder() const { return helpResponder_; }
+
  private:
   // The routine tables, one per (kind, result type) group; kinds 4 and 5 share theirs,
   // and so do 7 and 8; the General kind has one for all result types (see registry.cc).
@@ -198,6 +215,7 @@ class BuiltinRegistry {
   std::map<std::string, Record, std::less<>> names_;
   std::vector<RoutineSlot> tables_[kTableCount];
   std::map<std::string, ComplexForm, std::less<>> complexForms_;
+  HelpResponder helpResponder_ = nullptr;
 
   // Last-lookup state.
   Record last_{BuiltinKind::None, 0, kDoubleResult};

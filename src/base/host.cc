@@ -1,5 +1,5 @@
 // The headless host: scripted answers in place of a user.
-#include "session/host.h"
+#include "base/host.h"
 
 #include <algorithm>
 
