@@ -44,8 +44,8 @@ extern "C" void requestEnd(int) {
   }
 }
 
-// The first SIGTERM or SIGHUP ends the run as above; the handler then resets itself, so a
-// second one ends the program at once, without saving, as it would without the handler.
+}  // namespace
+
 void catchEndSignals() {
   struct sigaction action {};
   action.sa_handler = requestEnd;
@@ -53,6 +53,53 @@ void catchEndSignals() {
   sigemptyset(&action.sa_mask);
   for (int signal : {SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
 }
+
+bool endSignalled() { return endRequested != 0; }
+
+bool sessionEnding() { return endRequested != 0 || session::endRequested; }
+
+int exitStatus(int errors) {
+  if (session::endRequested && session::endStatus >= 0) return session::endStatus;
+  return errors > 0 ? 1 : 0;
+}
+
+ScriptStart scriptStart(const std::string& script) {
+  std::error_code error;
+  std::string path = std::filesystem::absolute(script, error).lexically_normal().string();
+  if (error) path = script;
+  char quote = path.find('"') == std::string::npos ? '"' : '\'';
+  ScriptStart start;
+  std::size_t slash = path.find_last_of('/');
+  start.directory = slash == 0 || slash == std::string::npos ? std::string(1, '/')
+                                                             : path.substr(0, slash);
+  start.useText = "use ";
+  start.useText += quote;
+  start.useText += path;
+  start.useText += quote;
+  start.useText += '\r';
+  return start;
+}
+
+void startScript(session::InterpreterSession& session, session::Host& host,
+                 const ScriptStart& script,
+                 const std::function<void(const std::string& line)>& typed) {
+  if (session::builtinRegistry().lookup("cd") != builtins::BuiltinKind::None) {
+    // Ended with ';' so that the batch output does not carry the machine's own path.
+    typed("cd \"" + script.directory + "\";");
+  } else {
+    try {
+      session.pathList().setDirectory(script.directory);
+    } catch (const session::RuntimeError& error) {
+      session.reportError(error.text);
+    }
+  }
+  if (sessionEnding()) return;
+  host.setClipboardText(script.useText);
+  session.submitInput(std::string(), session::kClipboardMode);
+  std::fflush(stdout);
+}
+
+namespace {
 
 // A host without windows: lines for `getline` come from standard input, shown on the
 // console as the console shows a line read from its editor; a message box becomes a
@@ -106,29 +153,6 @@ class LineWriter {
   const StreamStyle& style_;
 };
 
-// The directory part and the `use` text of a start-up script. The path is made absolute
-// first, because restoring the saved state may change the working directory.
-struct ScriptStart {
-  std::string directory;
-  std::string useText;
-};
-ScriptStart scriptStart(const std::string& script) {
-  std::error_code error;
-  std::string path = std::filesystem::absolute(script, error).lexically_normal().string();
-  if (error) path = script;
-  char quote = path.find('"') == std::string::npos ? '"' : '\'';
-  ScriptStart start;
-  std::size_t slash = path.find_last_of('/');
-  start.directory = slash == 0 || slash == std::string::npos ? std::string(1, '/')
-                                                             : path.substr(0, slash);
-  start.useText = "use ";
-  start.useText += quote;
-  start.useText += path;
-  start.useText += quote;
-  start.useText += '\r';
-  return start;
-}
-
 class Run {
  public:
   Run(const FrontEndOptions& options, const StreamStyle& style)
@@ -137,23 +161,26 @@ class Run {
   }
 
   int run() {
-    std::optional<ScriptStart> script;
+    std::optional<ScriptStart> script;  // before the session: restoring it may change directory
     if (options_.script) script = scriptStart(*options_.script);
     catchEndSignals();
     {
       session::InterpreterSession session(host_, console_, false);
       gui::loadHistory(history_, files::stateFilePath(files::kHistoryFileName));
       for (const std::string& line : options_.lines) {
-        if (!endRequested) typed(session, line, false);
+        if (!sessionEnding()) typed(session, line, false);
       }
-      if (script && !endRequested) startScript(session, *script);
-      readStandardInput(session);
+      if (script && !sessionEnding()) {
+        startScript(session, host_, *script,
+                    [&](const std::string& line) { typed(session, line, false); });
+      }
+      if (!sessionEnding()) readStandardInput(session);
       errors_ = session.errorCount();
       gui::saveHistory(history_, files::stateFilePath(files::kHistoryFileName));
     }
     if (!console_.currentLine().empty()) writer_.write(console_.currentLine());
     std::fflush(stdout);
-    return errors_ > 0 ? 1 : 0;
+    return exitStatus(errors_);
   }
 
  private:
@@ -169,24 +196,6 @@ class Run {
     std::fflush(stdout);
   }
 
-  // A typed `cd` to the script's directory where a built-in can run it, else the change of
-  // directory itself; then `use` of the script as a pasted command.
-  void startScript(session::InterpreterSession& session, const ScriptStart& script) {
-    if (session::builtinRegistry().lookup("cd") != builtins::BuiltinKind::None) {
-      // Ended with ';' so that the batch output does not carry the machine's own path.
-      typed(session, "cd \"" + script.directory + "\";", false);
-    } else {
-      try {
-        session.pathList().setDirectory(script.directory);
-      } catch (const session::RuntimeError& error) {
-        session.reportError(error.text);
-      }
-    }
-    host_.setClipboardText(script.useText);
-    session.submitInput(std::string(), session::kClipboardMode);
-    std::fflush(stdout);
-  }
-
   void readStandardInput(session::InterpreterSession& session) {
     std::string line;
     for (;;) {
@@ -195,9 +204,10 @@ class Run {
         std::fflush(stdout);
       }
       // Lines the stream holds already are dropped once the end is requested.
-      if (endRequested || !std::getline(std::cin, line) || endRequested) break;
+      if (sessionEnding() || !std::getline(std::cin, line) || sessionEnding()) break;
       if (!line.empty() && line.back() == '\r') line.pop_back();
       typed(session, line, true);
+      if (sessionEnding()) break;
     }
     if (style_.showPrompt) std::fputc('\n', stdout);
   }
