@@ -26,7 +26,9 @@ class Terminal:
 
     def __init__(self, home, env=None, args=()):
         environment = dict(os.environ, ZIRBIN_HOME=home, TERM="xterm", INPUTRC="/dev/null")
-        environment.pop("NO_COLOR", None)
+        # No display: the program runs on the terminal, never opens its window.
+        for name in ("NO_COLOR", "DISPLAY", "WAYLAND_DISPLAY"):
+            environment.pop(name, None)
         environment.update(env or {})
         self.child = pexpect.spawn(PROGRAM, list(args), env=environment, encoding="utf-8",
                                    timeout=10, dimensions=(24, 100), cwd=home)

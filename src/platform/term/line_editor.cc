@@ -17,7 +17,7 @@
 #include <readline/readline.h>
 
 #include "gui/command_history.h"
-#include "gui/line_edit_rules.h"
+#include "gui/line_editor.h"
 #include "platform/batch/front_end.h"
 
 namespace zirbin::platform {
@@ -289,15 +289,22 @@ int LineEditor::downKey(int, int) {
   return 0;
 }
 
+// Ctrl+B and Ctrl+]: the console editor's own rule, applied to readline's line.
 int LineEditor::wrapKey(int, int) {
-  std::optional<gui::EditedLine> edited =
-      gui::wrapAfterEquals(std::string_view(rl_line_buffer, rl_end), rl_point);
-  if (!edited) {
+  const std::string_view line(rl_line_buffer, rl_end);
+  gui::CommandHistory unused;
+  gui::LineEditor rules(unused);
+  rules.insertText(line.substr(0, rl_point));
+  rules.insertText(line.substr(rl_point));
+  for (std::size_t n = gui::characterCount(line.substr(rl_point)); n > 0; --n) {
+    rules.onKey(gui::EditKey::kLeft, false);
+  }
+  if (rules.onChar(gui::kCharCtrlB) == gui::EditResult::kIgnored) {
     rl_ding();
     return 0;
   }
-  rl_replace_line(edited->text.c_str(), 0);
-  rl_point = static_cast<int>(edited->caret);
+  rl_replace_line(rules.line().c_str(), 0);
+  rl_point = static_cast<int>(rules.caret());
   return 0;
 }
 

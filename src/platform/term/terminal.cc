@@ -10,7 +10,7 @@
 #include "gui/command_history.h"
 #include "gui/completion.h"
 #include "gui/console_buffer.h"
-#include "gui/line_edit_rules.h"
+#include "gui/pending_input.h"
 #include "platform/term/line_editor.h"
 #include "platform/term/terminal_colours.h"
 #include "platform/term/terminal_host.h"

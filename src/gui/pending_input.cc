@@ -1,63 +1,20 @@
-// The window-independent editing rules of the console's input line.
-#include "gui/line_edit_rules.h"
+// The lines of a command typed over several lines.
+#include "gui/pending_input.h"
 
 #include <algorithm>
 #include <cctype>
 
+#include "gui/line_editor.h"
+
 namespace zirbin::gui {
 
 namespace {
-
-constexpr std::string_view kOpenBrackets = "([{";
-constexpr std::string_view kCloseBrackets = ")]}";  // ORDER BRACKETS with kOpenBrackets
 
 bool isNameChar(char c) {
   return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
 }
 
 }  // namespace
-
-std::optional<std::size_t> matchBracket(std::string_view line, std::size_t position) {
-  if (position >= line.size()) return std::nullopt;
-  const char at = line[position];
-  if (kOpenBrackets.find(at) == std::string_view::npos &&
-      kCloseBrackets.find(at) == std::string_view::npos) {
-    return std::nullopt;
-  }
-  std::vector<std::size_t> open;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (kOpenBrackets.find(c) != std::string_view::npos) {
-      open.push_back(i);
-      continue;
-    }
-    const std::size_t kind = kCloseBrackets.find(c);
-    if (kind == std::string_view::npos) continue;
-    if (open.empty() || line[open.back()] != kOpenBrackets[kind]) return std::nullopt;
-    if (i == position) return open.back();
-    if (open.back() == position) return i;
-    open.pop_back();
-  }
-  return std::nullopt;
-}
-
-std::optional<EditedLine> wrapAfterEquals(std::string_view line, std::size_t caret) {
-  caret = std::min(caret, line.size());
-  if (caret == 0) return std::nullopt;
-  std::size_t start = 0;
-  if (std::size_t equals = line.find('='); equals != std::string_view::npos) {
-    start = equals + 1;
-    if (start < line.size() && line[start] == '=') ++start;
-  }
-  if (caret < start) return std::nullopt;
-  EditedLine edited;
-  edited.text.reserve(line.size() + 2);
-  edited.text.append(line.substr(0, start)).append("(");
-  edited.text.append(line.substr(start, caret - start)).append(")");
-  edited.text.append(line.substr(caret));
-  edited.caret = caret + 2;
-  return edited;
-}
 
 namespace {
 

@@ -1,46 +1,9 @@
-#include "gui/line_edit_rules.h"
+#include "gui/pending_input.h"
 
 #include <gtest/gtest.h>
 
 namespace zirbin::gui {
 namespace {
-
-TEST(MatchBracket, ClosingFindsItsOpeningAndTheReverse) {
-  const std::string line = "f(a[1], {2})";
-  EXPECT_EQ(matchBracket(line, 11), 1u);
-  EXPECT_EQ(matchBracket(line, 1), 11u);
-  EXPECT_EQ(matchBracket(line, 5), 3u);
-  EXPECT_EQ(matchBracket(line, 3), 5u);
-  EXPECT_EQ(matchBracket(line, 10), 8u);
-}
-
-TEST(MatchBracket, NoMatchForMismatchedOrOrdinaryCharacters) {
-  EXPECT_EQ(matchBracket("(]", 1), std::nullopt);
-  EXPECT_EQ(matchBracket("a+b", 1), std::nullopt);
-  EXPECT_EQ(matchBracket("(a", 0), std::nullopt);
-  EXPECT_EQ(matchBracket("a)", 1), std::nullopt);
-  EXPECT_EQ(matchBracket("()", 7), std::nullopt);
-}
-
-TEST(WrapAfterEquals, WrapsFromTheEqualsToTheCaret) {
-  std::optional<EditedLine> edited = wrapAfterEquals("y = a + b", 9);
-  ASSERT_TRUE(edited);
-  EXPECT_EQ(edited->text, "y =( a + b)");
-  EXPECT_EQ(edited->caret, 11u);
-}
-
-TEST(WrapAfterEquals, DoubledEqualsAndNoEquals) {
-  EXPECT_EQ(wrapAfterEquals("a == b", 6)->text, "a ==( b)");
-  std::optional<EditedLine> edited = wrapAfterEquals("sin x + 1", 5);
-  ASSERT_TRUE(edited);
-  EXPECT_EQ(edited->text, "(sin x) + 1");
-  EXPECT_EQ(edited->caret, 7u);
-}
-
-TEST(WrapAfterEquals, NothingAtTheStartOrBeforeTheEquals) {
-  EXPECT_EQ(wrapAfterEquals("y = 1", 0), std::nullopt);
-  EXPECT_EQ(wrapAfterEquals("y = 1", 1), std::nullopt);
-}
 
 // Feeds lines until the command is complete; returns the number of lines it took, or 0
 // when it is still pending after all of them.

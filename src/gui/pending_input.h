@@ -1,32 +1,13 @@
-// The editing rules of the console's input line that do not depend on a window: the
-// matching bracket, the Ctrl+B wrap in parentheses, and whether typed lines leave a
-// statement unfinished. The terminal and the desktop editors both use them.
+// Whether typed lines leave a statement unfinished, so that the editor asks for more
+// lines before it runs them as one command. Window-system free.
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zirbin::gui {
-
-// The position of the bracket that matches the one at `position` of `line`, or nullopt
-// when the character there is none of "([{}])" or has no match. The line is scanned from
-// its start with a stack of open brackets; a closing bracket that does not match the top
-// of the stack ends the scan without a match.
-std::optional<std::size_t> matchBracket(std::string_view line, std::size_t position);
-
-struct EditedLine {
-  std::string text;
-  std::size_t caret = 0;
-};
-
-// Ctrl+B: wraps in parentheses the text from just after the first "=" (after both
-// characters of "==") up to `caret`, or from the start of the line when there is no "=".
-// The caret moves two places right, after the ")". Nothing to wrap (the caret at the start
-// of the line or before the "=") gives nullopt.
-std::optional<EditedLine> wrapAfterEquals(std::string_view line, std::size_t caret);
 
 // Words that open a block which goes on in the following (indented) lines.
 inline constexpr std::string_view kBlockKeywords[] = {"for", "function", "if", "unless",
