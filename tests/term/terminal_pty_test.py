@@ -238,6 +238,25 @@ class TerminalTest(unittest.TestCase):
         self.assertEqual(t.end(), 0)
 
 
+    def test_debugger_stop_asks_cont_step_halt(self):
+        t = self.start()
+        t.send("\x1b[200~function r = twice(x)\r    r = 2*x;!\rend\r\x1b[201~")
+        t.prompt()
+        t.send("twice(4)\r")
+        t.child.expect("Breakpoint at line 2 in twice")
+        t.child.expect(r"x\s+4")
+        t.child.expect_exact("[c]ont [s]tep [h]alt")
+        t.send("c")
+        self.assertIn("8", t.expect(PROMPT))
+        t.send("y = 5;!\r")
+        t.child.expect("Breakpoint at line 0")
+        t.child.expect_exact("[c]ont [s]tep [h]alt")
+        t.send("h")
+        out = t.expect(PROMPT)
+        self.assertIn("execution halted from debugger", out)
+        self.assertEqual(t.end(), 1)
+
+
 def main():
     global PROGRAM
     PROGRAM = os.path.abspath(sys.argv[1])

@@ -98,18 +98,7 @@ int TerminalHost::readKey() {
 // question. Enter steps, as the debugger's default button does.
 session::DebugCommand TerminalHost::debuggerStop(const session::DebugView& view) {
   HeadlessHost::debuggerStop(view);
-  line(view.caption);
-  const std::vector<std::string> labels = linesOf(view.labels);
-  const std::vector<std::string> values = linesOf(view.values);
-  std::size_t width = 0;
-  for (const std::string& label : labels) width = std::max(width, label.size());
-  for (std::size_t i = 0; i < std::max(labels.size(), values.size()); ++i) {
-    std::string row = i < labels.size() ? labels[i] : "";
-    row.resize(width + 2, ' ');
-    if (i < values.size()) row += values[i];
-    console_.print(row, true, session::kPrintText);
-    console_.newLine();
-  }
+  for (const std::string& row : session::debugViewLines(view)) line(row);
   for (const std::string& source : linesOf(view.source)) {
     console_.print("  " + source, true, session::kPrintText);
     console_.newLine();
