@@ -10,7 +10,7 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= 2
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-PACKAGES   := g++ clang libclang-rt-14-dev cmake make libgsl-dev libopenblas-dev libgtest-dev librsvg2-bin libcairo2-dev libjpeg-dev pkg-config fonts-liberation qt6-base-dev xvfb xauth
+PACKAGES   := g++ clang libclang-rt-14-dev cmake make libgsl-dev libopenblas-dev libgtest-dev librsvg2-bin libcairo2-dev libjpeg-dev pkg-config fonts-liberation qt6-base-dev xvfb xauth libreadline-dev python3-pexpect parallel
 
 .PHONY: all deps configure build run run-batch test asan fuzz bench clean
 

@@ -34,6 +34,12 @@ inline StopReason stopReason = StopReason::kReturn;
 // `keepRunning` again for its caller, so no loop outlives the signal.
 inline volatile std::sig_atomic_t haltRequested = 0;
 
+// Set by `quit` and `exit` (with their status, -1 for none): the front end ends the
+// session after the running command, as at the end of its input. The running command stops
+// as at a `return`, and a user function's return does not set `keepRunning` again.
+inline bool endRequested = false;
+inline int endStatus = -1;
+
 // The debugger's stepping flag: set by "Step", cleared by "Cont" and by closing the
 // debugger. While set, blocks stop in the debugger after each statement.
 inline bool stepping = false;

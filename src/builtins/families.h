@@ -23,6 +23,7 @@ void registerRandom(BuiltinRegistry& registry);            // random.cc
 void registerTiming(BuiltinRegistry& registry);            // timing.cc
 void registerUserInteraction(BuiltinRegistry& registry);   // user_interaction.cc
 void registerSessionBuiltins(BuiltinRegistry& registry);   // session_builtins.cc
+void registerSessionEnd(BuiltinRegistry& registry);        // session_end.cc
 void registerEvaluation(BuiltinRegistry& registry);        // evaluation.cc
 void registerPlotCommands(BuiltinRegistry& registry);      // plot_commands.cc
 void registerFigureCommands(BuiltinRegistry& registry);    // figure_commands.cc

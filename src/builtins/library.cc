@@ -28,6 +28,7 @@ void registerAll(BuiltinRegistry& registry) {
   registerTiming(registry);
   registerUserInteraction(registry);
   registerSessionBuiltins(registry);
+  registerSessionEnd(registry);
   registerEvaluation(registry);
   registerSpecialFunctions(registry);
   registerInterpolation(registry);

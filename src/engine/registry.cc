@@ -222,4 +222,10 @@ Keyword keywordCode(std::string_view name) {
   return it->code;
 }
 
+std::vector<std::string_view> keywordNames() {
+  std::vector<std::string_view> names;
+  for (const KeywordEntry& entry : kKeywords) names.push_back(entry.name);
+  return names;
+}
+
 }  // namespace zirbin::builtins

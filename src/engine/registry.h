@@ -284,5 +284,7 @@ enum class Keyword : int {
 
 // Returns the keyword `name` stands for, or Keyword::None.
 Keyword keywordCode(std::string_view name);
+// Every keyword, in bytewise order (for name completion).
+std::vector<std::string_view> keywordNames();
 
 }  // namespace zirbin::builtins

@@ -284,7 +284,7 @@ void UserFunc::call(std::span<const Value* const> arguments, std::span<Value* co
     bindArguments(arguments);
     binding = false;
     body_->exe();
-    session::keepRunning = !session::haltRequested;
+    session::keepRunning = !session::haltRequested && !session::endRequested;
     if (!assignSingleDouble(result, *output_)) result.assign(*output_);
     for (std::size_t k = 0; k < extraTargets.size() && k < extras_.size(); ++k) {
       if (extras_[k]->valueType() != values::DOUBLE_VAL) {
@@ -301,7 +301,7 @@ void UserFunc::call(std::span<const Value* const> arguments, std::span<Value* co
       // The first failure is the one reported.
     }
     consoleLine("in " + name() + ";");
-    session::keepRunning = !session::haltRequested;
+    session::keepRunning = !session::haltRequested && !session::endRequested;
     --depth_;
     if (depth_ > 0) {
       popFrame();

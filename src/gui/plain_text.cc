@@ -13,7 +13,9 @@ std::string ansiText(std::string_view line, const ColourLookup& colours) {
   for (const graphics::MarkupSegment& segment : graphics::parseMarkup(line)) {
     std::string codes;
     if (segment.colour != 0 && colours) {
-      if (std::optional<AnsiColour> c = colours(segment.colour)) {
+      if (std::optional<AnsiColour> c = colours(segment.colour); c && c->sgr > 0) {
+        codes += ";" + std::to_string(c->sgr);
+      } else if (c) {
         codes += ";38;2;" + std::to_string(c->red) + ";" + std::to_string(c->green) + ";" +
                  std::to_string(c->blue);
       }

@@ -18,6 +18,10 @@ struct AnsiColour {
   int red = 0;
   int green = 0;
   int blue = 0;
+  // When above 0, a basic colour code (39 the terminal's default foreground, 30-37 and
+  // 90-97 its palette) written instead of the 24-bit colour, so that the terminal's own
+  // theme keeps the text legible on its background.
+  int sgr = 0;
 };
 using ColourLookup = std::function<std::optional<AnsiColour>(char letter)>;
 

@@ -45,11 +45,8 @@ extern "C" void requestEnd(int) {
   }
 }
 
-// The first SIGTERM or SIGHUP ends the run as above; the handler then resets itself, so a
-// second one ends the program at once, without saving, as it would without the handler.
-// Without SA_RESTART a write blocked on a full pipe returns, and the run goes on to save.
-// SIGPIPE is ignored: a reader that went away (`| head`) shows as a failed write, which
-// ends the run as the end of input does, instead of killing it unsaved.
+}  // namespace
+
 void catchEndSignals() {
   struct sigaction action {};
   action.sa_handler = requestEnd;
@@ -58,6 +55,47 @@ void catchEndSignals() {
   for (int signal : {SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 }
+
+bool endSignalled() { return endRequested != 0; }
+
+bool sessionEnding() { return endRequested != 0 || session::endRequested; }
+
+int exitStatus(int errors) {
+  if (session::endRequested && session::endStatus >= 0) return session::endStatus;
+  return errors > 0 ? 1 : 0;
+}
+
+ScriptStart scriptStart(const std::string& script) {
+  std::error_code error;
+  std::string path = std::filesystem::absolute(script, error).lexically_normal().string();
+  if (error) path = script;
+  ScriptStart start;
+  std::size_t slash = path.find_last_of('/');
+  start.directory = slash == 0 || slash == std::string::npos ? std::string(1, '/')
+                                                             : path.substr(0, slash);
+  start.path = path;
+  return start;
+}
+
+// The change to the script's directory, as `cd` makes it, then the script run as a `use`
+// of it. Both take the path as data: no source text is built from it, so that a name
+// holding quotes, ';' or braces is only a name.
+void startScript(session::InterpreterSession& session, const ScriptStart& script) {
+  try {
+    session.pathList().setDirectory(script.directory, "cd");
+    if (::chdir(session.pathList().currentDirectory().c_str()) != 0) {
+      // The path list accepted the directory; the process stays where it was, as `cd`
+      // leaves it.
+    }
+  } catch (const session::RuntimeError& error) {
+    session.reportError(error.text);
+  }
+  if (sessionEnding()) return;
+  session.runScript(script.path);
+  std::fflush(stdout);
+}
+
+namespace {
 
 // A host without windows: lines for `getline` come from standard input, shown on the
 // console as the console shows a line read from its editor; a message box becomes a
@@ -142,24 +180,6 @@ class LineWriter {
   std::vector<std::string> held_;
 };
 
-// The directory part and the path of a start-up script. The path is made absolute first,
-// because restoring the saved state may change the working directory.
-struct ScriptStart {
-  std::string directory;
-  std::string path;
-};
-ScriptStart scriptStart(const std::string& script) {
-  std::error_code error;
-  std::string path = std::filesystem::absolute(script, error).lexically_normal().string();
-  if (error) path = script;
-  ScriptStart start;
-  std::size_t slash = path.find_last_of('/');
-  start.directory = slash == 0 || slash == std::string::npos ? std::string(1, '/')
-                                                             : path.substr(0, slash);
-  start.path = path;
-  return start;
-}
-
 class Run {
  public:
   Run(const FrontEndOptions& options, const StreamStyle& style)
@@ -168,17 +188,20 @@ class Run {
   }
 
   int run() {
-    std::optional<ScriptStart> script;
+    std::optional<ScriptStart> script;  // before the session: restoring it may change directory
     if (options_.script) script = scriptStart(*options_.script);
     catchEndSignals();
     {
       session::InterpreterSession session(host_, console_, false);
       gui::loadHistory(history_, files::stateFilePath(files::kHistoryFileName));
       for (const std::string& line : options_.lines) {
-        if (!endRequested) typed(session, line, false);
+        if (!sessionEnding()) typed(session, line, false);
       }
-      if (script && !endRequested) startScript(session, *script);
-      readStandardInput(session);
+      if (script && !sessionEnding()) {
+        startScript(session, *script);
+        writer_.flush();
+      }
+      if (!sessionEnding()) readStandardInput(session);
       errors_ = session.errorCount();
       // The state is written before anything more goes to standard output.
       saved_ = session.saveState();
@@ -191,7 +214,8 @@ class Run {
     if (!console_.currentLine().empty()) writer_.write(console_.currentLine());
     writer_.release();
     // A state not saved, or output that could not be written, is a failed run.
-    return errors_ > 0 || !saved_ || writer_.failed() ? 1 : 0;
+    if (!saved_ || writer_.failed()) return 1;
+    return exitStatus(errors_);
   }
 
  private:
@@ -207,23 +231,6 @@ class Run {
     writer_.flush();
   }
 
-  // The change to the script's directory, as `cd` makes it, then the script run as a
-  // `use` of it. Both take the path as data: no source text is built from it, so that a
-  // name holding quotes, ';' or braces is only a name.
-  void startScript(session::InterpreterSession& session, const ScriptStart& script) {
-    try {
-      session.pathList().setDirectory(script.directory, "cd");
-      if (::chdir(session.pathList().currentDirectory().c_str()) != 0) {
-        // The path list accepted the directory; the process stays where it was, as `cd`
-        // leaves it.
-      }
-    } catch (const session::RuntimeError& error) {
-      session.reportError(error.text);
-    }
-    session.runScript(script.path);
-    writer_.flush();
-  }
-
   void readStandardInput(session::InterpreterSession& session) {
     std::string line;
     for (;;) {
@@ -232,9 +239,10 @@ class Run {
         writer_.flush();
       }
       // Lines the stream holds already are dropped once the end is requested.
-      if (endRequested || !std::getline(std::cin, line) || endRequested) break;
+      if (sessionEnding() || !std::getline(std::cin, line) || sessionEnding()) break;
       if (!line.empty() && line.back() == '\r') line.pop_back();
       typed(session, line, true);
+      if (sessionEnding()) break;
     }
     if (style_.showPrompt && !endRequested) std::fputc('\n', stdout);
   }

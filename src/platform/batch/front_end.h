@@ -4,11 +4,17 @@
 // colours and the echo.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "gui/plain_text.h"
+
+namespace zirbin::session {
+class Host;
+class InterpreterSession;
+}  // namespace zirbin::session
 
 namespace zirbin::platform {
 
@@ -28,8 +34,33 @@ struct StreamStyle {
   gui::ColourLookup colours;        // ANSI colours; empty for plain text
 };
 
-// Runs the session to the end of standard input. Returns the exit status: 0 when no
-// command reported an error, 1 when one did.
+// The first SIGTERM or SIGHUP ends the run: no further input is taken, the running command
+// stops as at a `return`, and the session ends as at the end of its input, writing its
+// state files. The handler then resets itself, so a second signal ends the program at
+// once, without saving, as it would without the handler.
+void catchEndSignals();
+// True iff an end signal came.
+bool endSignalled();
+// True iff the session must end after the running command: an end signal came, or `quit`
+// or `exit` ran.
+bool sessionEnding();
+// The program's exit status: the status given to `exit`, else 1 when `errors` commands
+// reported an error, else 0.
+int exitStatus(int errors);
+
+// The directory part and the absolute path of a start-up script. The path is made
+// absolute first (before the session is made), because restoring the saved state may
+// change the working directory.
+struct ScriptStart {
+  std::string directory;
+  std::string path;
+};
+ScriptStart scriptStart(const std::string& script);
+// Runs a start-up script: the change to its directory as `cd` makes it, then the script as
+// a `use` of it. The path is data: no source text is built from it.
+void startScript(session::InterpreterSession& session, const ScriptStart& script);
+
+// Runs the session to the end of standard input (or to `quit`). Returns exitStatus().
 int runFrontEnd(const FrontEndOptions& options, const StreamStyle& style);
 
 }  // namespace zirbin::platform

@@ -14,7 +14,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zirbin2020 [--batch | --terminal] [--markup] [--echo] [-e LINE]... [SCRIPT]\n"
+    "usage: zirbin2020 [--batch | --terminal] [--markup] [--echo] [--no-colour] [-e LINE]...\n"
+    "                  [SCRIPT]\n"
     "       zirbin2020 --version | --help\n"
     "\n"
     "  --batch     run without a window or line editing: each -e LINE, then SCRIPT, then\n"
@@ -23,15 +24,19 @@ constexpr const char* kUsage =
     "  --terminal  run on the terminal even where a desktop could open\n"
     "  --markup    write the console lines with their raw markup\n"
     "  --echo      echo typed lines as the console does\n"
+    "  --no-colour write the terminal's output without colours (as NO_COLOR=1 does)\n"
     "  -e LINE     run LINE as a typed line (repeatable, in order)\n"
     "  SCRIPT      a script to run at start-up, after a cd to its directory\n"
     "  --version   print the name and version\n"
     "  --help      print this text\n"
     "\n"
     "Without --batch the console window opens when a display is available and standard\n"
-    "input is not redirected; otherwise (and with --terminal) the same loop runs with a\n"
-    "prompt and colours on the terminal.\n"
-    "Exit status: 0 when no command reported an error, 1 when one did, 2 for bad usage.\n";
+    "input is not redirected; otherwise (and with --terminal) the commands are read on\n"
+    "the terminal: a line editor with history (Up/Down search by the typed prefix), Tab\n"
+    "completion and continuation lines; Ctrl+C interrupts a command; Ctrl+D, quit or\n"
+    "exit end the session.\n"
+    "Exit status: the status given to exit, else 0 when no command reported an error, 1\n"
+    "when one did, 2 for bad usage.\n";
 
 // Exit status for a command line that cannot be understood.
 constexpr int kUsageStatus = 2;
@@ -54,6 +59,7 @@ int usageError(const char* what, const char* argument) {
 int main(int argc, char** argv) {
   using zirbin::platform::FrontEndOptions;
   FrontEndOptions options;
+  bool noColour = false;
   bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
@@ -74,6 +80,8 @@ int main(int argc, char** argv) {
         options.markup = true;
       } else if (std::strcmp(arg, "--echo") == 0) {
         options.echo = true;
+      } else if (std::strcmp(arg, "--no-colour") == 0) {
+        noColour = true;
       } else if (std::strcmp(arg, "-e") == 0) {
         if (i + 1 >= argc) return usageError("missing line after", arg);
         options.lines.emplace_back(argv[++i]);
@@ -91,5 +99,5 @@ int main(int argc, char** argv) {
   if (!options.terminal && zirbin::platform::displayAvailable() && !inputRedirected()) {
     return zirbin::platform::runDesktop(argc, argv, options.lines, options.script);
   }
-  return zirbin::platform::runTerminal(options);
+  return zirbin::platform::runTerminal(options, noColour);
 }

@@ -1,27 +1,160 @@
-// The terminal front end: terminal detection and the colours of the console's letters.
+// The terminal front end: the command loop over the line editor, and the console lines
+// written to the terminal as soon as they are complete.
 #include "platform/term/terminal.h"
 
 #include <unistd.h>
 
-#include "graphics/colour_table.h"
+#include <cstdio>
+
+#include "files/state_dir.h"
+#include "gui/command_history.h"
+#include "gui/completion.h"
+#include "gui/console_buffer.h"
+#include "gui/pending_input.h"
+#include "platform/term/line_editor.h"
+#include "platform/term/terminal_colours.h"
+#include "platform/term/terminal_host.h"
+#include "session/interpreter_session.h"
 
 namespace zirbin::platform {
 
-int runTerminal(const FrontEndOptions& options) {
-  StreamStyle style;
-  bool interactive = isatty(STDIN_FILENO) != 0;
-  bool colourOutput = isatty(STDOUT_FILENO) != 0 && !options.markup;
-  style.showPrompt = interactive;
-  style.rewriteEcho = interactive && colourOutput;
-  if (colourOutput) {
-    style.colours = [](char letter) -> std::optional<gui::AnsiColour> {
-      graphics::Rgb colour;
-      if (!graphics::colourTable().find(letter, &colour)) return std::nullopt;
-      return gui::AnsiColour{graphics::redOf(colour), graphics::greenOf(colour),
-                             graphics::blueOf(colour)};
-    };
+namespace {
+
+// The prompt of a continuation line.
+constexpr const char* kContinuationPrompt = "... ";
+
+class TerminalRun {
+ public:
+  TerminalRun(const FrontEndOptions& options, bool colours)
+      : options_(options),
+        colours_(colours ? terminalColours() : gui::ColourLookup{}),
+        editor_(history_, [this](std::string_view line, std::size_t caret) {
+          return complete(line, caret);
+        }),
+        host_(console_, editor_, [this] { flush(); }) {
+    console_.onLineCompleted = [this](const std::string& line) { write(line); };
   }
-  return runFrontEnd(options, style);
+
+  int run() {
+    std::optional<ScriptStart> script;  // before the session: restoring it may change directory
+    if (options_.script) script = scriptStart(*options_.script);
+    catchEndSignals();
+    {
+      session::InterpreterSession session(host_, console_, false);
+      session_ = &session;
+      gui::loadHistory(history_, files::stateFilePath(files::kHistoryFileName));
+      editor_.historyChanged();
+      for (const std::string& line : options_.lines) {
+        if (sessionEnding()) break;
+        console_.echo(session.prompt(), line);
+        run(line, session::kTypedMode);
+      }
+      if (script && !sessionEnding()) {
+        startScript(session, *script);
+        flush();
+      }
+      if (!sessionEnding()) readCommands(session);
+      errors_ = session.errorCount();
+      gui::saveHistory(history_, files::stateFilePath(files::kHistoryFileName));
+      session_ = nullptr;
+    }
+    flush();
+    return exitStatus(errors_);
+  }
+
+ private:
+  void readCommands(session::InterpreterSession& session) {
+    gui::PendingInput pending;
+    while (!sessionEnding()) {
+      const std::string prompt = pending.empty() ? session.prompt() + " " : kContinuationPrompt;
+      LineEditor::Input input = editor_.read(prompt);
+      switch (input.outcome) {
+        case LineEditor::Outcome::kEnd:
+          return;
+        case LineEditor::Outcome::kCancelled:
+        case LineEditor::Outcome::kWoken:
+          pending.clear();
+          break;
+        case LineEditor::Outcome::kPaste:
+          pending.clear();
+          run(input.text, session::kClipboardMode);
+          break;
+        case LineEditor::Outcome::kLine:
+          history_.add(input.text);
+          editor_.historyChanged();
+          if (!pending.add(input.text)) break;
+          if (pending.lineCount() == 1) {
+            run(pending.lines().front(), session::kTypedMode);
+          } else {
+            run(pending.text(), session::kClipboardMode);
+          }
+          pending.clear();
+          break;
+      }
+    }
+  }
+
+  // Runs one command: a typed line, or text as a pasted command.
+  void run(const std::string& text, char mode) {
+    if (mode == session::kClipboardMode) host_.setClipboardText(text);
+    session_->submitInput(mode == session::kClipboardMode ? std::string() : text, mode);
+    // A Ctrl+C that came as the command ended must not cancel the next line.
+    WakePipe::drain();
+    flush();
+  }
+
+  // Ends the console's current line, so that it shows before the next prompt or question.
+  void flush() {
+    if (!console_.currentLine().empty()) console_.newLine();
+    std::fflush(stdout);
+  }
+
+  void write(const std::string& line) {
+    std::string text = options_.markup ? line
+                       : colours_  ? gui::ansiText(line, colours_)
+                                   : gui::plainText(line);
+    text += '\n';
+    std::fwrite(text.data(), 1, text.size(), stdout);
+  }
+
+  Completions complete(std::string_view line, std::size_t caret) {
+    const gui::CompletionRequest request = gui::completionRequest(line, caret);
+    Completions found;
+    found.start = request.start;
+    found.fileNames = request.kind == gui::CompletionKind::kFileName;
+    if (found.fileNames) {
+      found.candidates = gui::fileCandidates(request.word);
+    } else if (session_ != nullptr) {
+      found.candidates = gui::nameCandidates(*session_, request.word);
+    }
+    return found;
+  }
+
+  const FrontEndOptions& options_;
+  gui::ColourLookup colours_;
+  gui::ConsoleBuffer console_;
+  gui::CommandHistory history_;
+  LineEditor editor_;
+  TerminalHost host_;
+  session::InterpreterSession* session_ = nullptr;
+  int errors_ = 0;
+};
+
+}  // namespace
+
+int runTerminal(const FrontEndOptions& options, bool noColour) {
+  const bool colours = coloursWanted(noColour) && !options.markup;
+  if (isatty(STDIN_FILENO) == 0 || isatty(STDOUT_FILENO) == 0) {
+    // Lines from a pipe or a file: the stream loop, with a prompt when someone types.
+    StreamStyle style;
+    const bool interactive = isatty(STDIN_FILENO) != 0;
+    style.showPrompt = interactive;
+    style.rewriteEcho = interactive && colours;
+    if (colours) style.colours = terminalColours();
+    return runFrontEnd(options, style);
+  }
+  TerminalRun run(options, colours);
+  return run.run();
 }
 
 }  // namespace zirbin::platform

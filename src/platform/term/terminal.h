@@ -1,13 +1,15 @@
-// The terminal front end: the stream front end with a prompt, the echo and ANSI colours
-// when it runs on a terminal.
+// The terminal front end: on a terminal, the session with the line editor (history,
+// completion, continuation lines, Ctrl+C), the console's colours and immediate output;
+// with standard input not a terminal, the stream front end with a prompt and colours.
 #pragma once
 
 #include "platform/batch/front_end.h"
 
 namespace zirbin::platform {
 
-// Runs the session as runFrontEnd does, with a prompt and the echo when standard input is
-// a terminal and with colours when standard output is one. Returns the exit status.
-int runTerminal(const FrontEndOptions& options);
+// Runs the session until Ctrl+D, `quit`/`exit` or the end of input. `noColour` (the
+// --no-colour option) turns the colours off, as NO_COLOR and TERM=dumb do. Returns the exit
+// status (exitStatus()).
+int runTerminal(const FrontEndOptions& options, bool noColour);
 
 }  // namespace zirbin::platform
