@@ -1,6 +1,8 @@
 // The consoles, their commands on the interpreter thread, start-up and shutdown.
 #include "platform/qt/desktop_app.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include <QCoreApplication>
@@ -10,6 +12,7 @@
 #include "files/state_dir.h"
 #include "platform/qt/console_window.h"
 #include "session/interpreter_session.h"
+#include "base/errors.h"
 #include "base/process_state.h"
 
 namespace zirbin::platform::qt {
@@ -26,24 +29,38 @@ void stopRunningCommand() {
   session::keepRunning = false;
 }
 
-// The directory part and the `use` line of a start-up script. The path is made absolute
+// The directory part and the absolute path of a start-up script. The path is made absolute
 // first, because restoring the saved state may change the working directory.
 struct ScriptStart {
-  std::string cdLine;
-  std::string useText;
+  std::string directory;
+  std::string path;
 };
 ScriptStart scriptStart(const std::string& script) {
   std::error_code error;
   std::string path = std::filesystem::absolute(script, error).lexically_normal().string();
   if (error) path = script;
-  const char quote = path.find('"') == std::string::npos ? '"' : '\'';
   const std::size_t slash = path.find_last_of('/');
-  const std::string directory =
-      slash == 0 || slash == std::string::npos ? std::string(1, '/') : path.substr(0, slash);
   ScriptStart start;
-  start.cdLine = std::string("cd ") + quote + directory + quote;
-  start.useText = std::string("use ") + quote + path + quote + '\r';
+  start.directory =
+      slash == 0 || slash == std::string::npos ? std::string(1, '/') : path.substr(0, slash);
+  start.path = path;
   return start;
+}
+
+// The change to the script's directory, as `cd` makes it, then the script as a `use` of
+// it. The path is data: no source text is built from it, so that a name holding quotes,
+// ';' or braces is only a name. Runs on the interpreter thread.
+void startScript(session::InterpreterSession& session, const ScriptStart& script) {
+  try {
+    session.pathList().setDirectory(script.directory, "cd");
+    if (::chdir(session.pathList().currentDirectory().c_str()) != 0) {
+      // The path list accepted the directory; the process stays where it was, as `cd`
+      // leaves it.
+    }
+  } catch (const session::RuntimeError& error) {
+    session.reportError(error.text);
+  }
+  session.runScript(script.path);
 }
 
 }  // namespace
@@ -123,7 +140,8 @@ void ConsoleSession::post(std::function<void(session::InterpreterSession&)> job)
 void ConsoleSession::abort() {
   host_.cancelWaits();
   if (window_) window_->cancelRead();
-  if (app_.running() == this) stopRunningCommand();
+  // The interrupt is the session's own atomic flag: safe to raise from the GUI thread.
+  if (app_.running() == this && interpreter_) interpreter_->interrupt();
 }
 
 DesktopApp::DesktopApp(const DesktopOptions& options) {
@@ -148,8 +166,7 @@ void DesktopApp::typeStartLines(const DesktopOptions& options) {
   for (const std::string& line : options.lines) window->typeText(line);
   if (options.script) {
     const ScriptStart start = scriptStart(*options.script);
-    window->typeText(start.cdLine);
-    primary().submit(start.useText, session::kClipboardMode, /*paste=*/true);
+    primary().post([start](session::InterpreterSession& session) { startScript(session, start); });
   }
 }
 

@@ -20,6 +20,14 @@ namespace zirbin::platform {
 
 namespace {
 
+// The session whose commands Ctrl+C interrupts: set while the terminal's session lives.
+// Read by the SIGINT handler; interrupt() is one atomic store, safe in a signal handler.
+session::InterpreterSession* volatile interruptTarget = nullptr;
+
+void interruptRunningCommand() {
+  if (session::InterpreterSession* target = interruptTarget) target->interrupt();
+}
+
 // The prompt of a continuation line.
 constexpr const char* kContinuationPrompt = "... ";
 
@@ -42,6 +50,8 @@ class TerminalRun {
     {
       session::InterpreterSession session(host_, console_, false);
       session_ = &session;
+      interruptTarget = &session;
+      WakePipe::onInterrupt = interruptRunningCommand;
       gui::loadHistory(history_, files::stateFilePath(files::kHistoryFileName));
       editor_.historyChanged();
       for (const std::string& line : options_.lines) {
@@ -56,6 +66,8 @@ class TerminalRun {
       if (!sessionEnding()) readCommands(session);
       errors_ = session.errorCount();
       gui::saveHistory(history_, files::stateFilePath(files::kHistoryFileName));
+      WakePipe::onInterrupt = nullptr;
+      interruptTarget = nullptr;
       session_ = nullptr;
     }
     flush();
