@@ -187,6 +187,19 @@ class TerminalTest(unittest.TestCase):
         self.assertIn("9", t.line("4 + 5"))
         self.assertEqual(t.end(), 0)
 
+    def test_ctrl_c_interrupts_a_running_loop_and_keeps_the_workspace(self):
+        t = self.start()
+        t.line("before = 3")
+        t.send("x = 0\r")
+        t.prompt()
+        t.send("while 1: x = x + 1\r")
+        time.sleep(0.5)
+        t.send("\x03")
+        self.assertIn("execution interrupted", t.expect(re.escape(PROMPT)) + t.child.before)
+        self.assertIn("3", t.line("before"))
+        self.assertIn("1", t.line("x >= 1"))
+        self.assertEqual(t.end(), 1)
+
     def test_ctrl_d_and_quit_save_the_session(self):
         t = self.start()
         t.line("kept = 17")
