@@ -65,36 +65,6 @@ int exitStatus(int errors) {
   return errors > 0 ? 1 : 0;
 }
 
-ScriptStart scriptStart(const std::string& script) {
-  std::error_code error;
-  std::string path = std::filesystem::absolute(script, error).lexically_normal().string();
-  if (error) path = script;
-  ScriptStart start;
-  std::size_t slash = path.find_last_of('/');
-  start.directory = slash == 0 || slash == std::string::npos ? std::string(1, '/')
-                                                             : path.substr(0, slash);
-  start.path = path;
-  return start;
-}
-
-// The change to the script's directory, as `cd` makes it, then the script run as a `use`
-// of it. Both take the path as data: no source text is built from it, so that a name
-// holding quotes, ';' or braces is only a name.
-void startScript(session::InterpreterSession& session, const ScriptStart& script) {
-  try {
-    session.pathList().setDirectory(script.directory, "cd");
-    if (::chdir(session.pathList().currentDirectory().c_str()) != 0) {
-      // The path list accepted the directory; the process stays where it was, as `cd`
-      // leaves it.
-    }
-  } catch (const session::RuntimeError& error) {
-    session.reportError(error.text);
-  }
-  if (sessionEnding()) return;
-  session.runScript(script.path);
-  std::fflush(stdout);
-}
-
 namespace {
 
 // A host without windows: lines for `getline` come from standard input, shown on the
@@ -188,8 +158,8 @@ class Run {
   }
 
   int run() {
-    std::optional<ScriptStart> script;  // before the session: restoring it may change directory
-    if (options_.script) script = scriptStart(*options_.script);
+    std::optional<session::ScriptStart> script;  // before the session: restoring it may change directory
+    if (options_.script) script = session::scriptStart(*options_.script);
     catchEndSignals();
     {
       session::InterpreterSession session(host_, console_, false);
@@ -198,7 +168,7 @@ class Run {
         if (!sessionEnding()) typed(session, line, false);
       }
       if (script && !sessionEnding()) {
-        startScript(session, *script);
+        session::startScript(session, *script);
         writer_.flush();
       }
       if (!sessionEnding()) readStandardInput(session);

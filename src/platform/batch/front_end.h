@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "gui/plain_text.h"
+#include "session/start_script.h"
 
 namespace zirbin::session {
 class Host;
@@ -47,18 +48,6 @@ bool sessionEnding();
 // The program's exit status: the status given to `exit`, else 1 when `errors` commands
 // reported an error, else 0.
 int exitStatus(int errors);
-
-// The directory part and the absolute path of a start-up script. The path is made
-// absolute first (before the session is made), because restoring the saved state may
-// change the working directory.
-struct ScriptStart {
-  std::string directory;
-  std::string path;
-};
-ScriptStart scriptStart(const std::string& script);
-// Runs a start-up script: the change to its directory as `cd` makes it, then the script as
-// a `use` of it. The path is data: no source text is built from it.
-void startScript(session::InterpreterSession& session, const ScriptStart& script);
 
 // Runs the session to the end of standard input (or to `quit`). Returns exitStatus().
 int runFrontEnd(const FrontEndOptions& options, const StreamStyle& style);

@@ -1,10 +1,6 @@
 // The consoles, their commands on the interpreter thread, start-up and shutdown.
 #include "platform/qt/desktop_app.h"
 
-#include <unistd.h>
-
-#include <filesystem>
-
 #include <QCoreApplication>
 #include <QMessageBox>
 
@@ -12,7 +8,7 @@
 #include "files/state_dir.h"
 #include "platform/qt/console_window.h"
 #include "session/interpreter_session.h"
-#include "base/errors.h"
+#include "session/start_script.h"
 #include "base/process_state.h"
 
 namespace zirbin::platform::qt {
@@ -27,40 +23,6 @@ DesktopApp* theApp = nullptr;  // GUI thread: the application while it exists
 void stopRunningCommand() {
   session::stopReason = session::StopReason::kReturn;
   session::keepRunning = false;
-}
-
-// The directory part and the absolute path of a start-up script. The path is made absolute
-// first, because restoring the saved state may change the working directory.
-struct ScriptStart {
-  std::string directory;
-  std::string path;
-};
-ScriptStart scriptStart(const std::string& script) {
-  std::error_code error;
-  std::string path = std::filesystem::absolute(script, error).lexically_normal().string();
-  if (error) path = script;
-  const std::size_t slash = path.find_last_of('/');
-  ScriptStart start;
-  start.directory =
-      slash == 0 || slash == std::string::npos ? std::string(1, '/') : path.substr(0, slash);
-  start.path = path;
-  return start;
-}
-
-// The change to the script's directory, as `cd` makes it, then the script as a `use` of
-// it. The path is data: no source text is built from it, so that a name holding quotes,
-// ';' or braces is only a name. Runs on the interpreter thread.
-void startScript(session::InterpreterSession& session, const ScriptStart& script) {
-  try {
-    session.pathList().setDirectory(script.directory, "cd");
-    if (::chdir(session.pathList().currentDirectory().c_str()) != 0) {
-      // The path list accepted the directory; the process stays where it was, as `cd`
-      // leaves it.
-    }
-  } catch (const session::RuntimeError& error) {
-    session.reportError(error.text);
-  }
-  session.runScript(script.path);
 }
 
 }  // namespace
@@ -165,8 +127,9 @@ void DesktopApp::typeStartLines(const DesktopOptions& options) {
   ConsoleWindow* window = primary().window();
   for (const std::string& line : options.lines) window->typeText(line);
   if (options.script) {
-    const ScriptStart start = scriptStart(*options.script);
-    primary().post([start](session::InterpreterSession& session) { startScript(session, start); });
+    const session::ScriptStart start = session::scriptStart(*options.script);
+    primary().post(
+        [start](session::InterpreterSession& session) { session::startScript(session, start); });
   }
 }
 

@@ -44,8 +44,8 @@ class TerminalRun {
   }
 
   int run() {
-    std::optional<ScriptStart> script;  // before the session: restoring it may change directory
-    if (options_.script) script = scriptStart(*options_.script);
+    std::optional<session::ScriptStart> script;  // before the session: restoring it may change directory
+    if (options_.script) script = session::scriptStart(*options_.script);
     catchEndSignals();
     {
       session::InterpreterSession session(host_, console_, false);
@@ -60,7 +60,7 @@ class TerminalRun {
         run(line, session::kTypedMode);
       }
       if (script && !sessionEnding()) {
-        startScript(session, *script);
+        session::startScript(session, *script);
         flush();
       }
       if (!sessionEnding()) readCommands(session);
