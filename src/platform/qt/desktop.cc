@@ -43,7 +43,7 @@ int runDesktop(int argc, char** argv, const std::vector<std::string>& lines,
                const std::optional<std::string>& script) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("zirbin2020");
-  QApplication::setWindowIcon(QIcon(QApplication::applicationDirPath() + "/zirbin.svg"));
+  QApplication::setWindowIcon(QIcon(QApplication::applicationDirPath() + "/zirbin.png"));
   QApplication::setQuitOnLastWindowClosed(false);  // the primary console's closing quits
 
   struct sigaction action {};
