@@ -12,7 +12,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 for f in bin/zirbin2020 lib/zirbin/zirbin2020 lib/zirbin/ZirbinHelp lib/zirbin/zirbin-lookup \
          lib/zirbin/funcref.txt lib/zirbin/resource/sind.zrb lib/zirbin/demo/tour.zrb \
          share/applications/zirbin.desktop share/icons/hicolor/scalable/apps/zirbin.svg \
-         share/icons/hicolor/256x256/apps/zirbin.png; do
+         share/icons/hicolor/256x256/apps/zirbin.png lib/zirbin/libzirbin_desktop.so; do
   [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
 done
 [ -L "$prefix/bin/zirbin2020" ] || { echo "bin/zirbin2020 is not a link"; exit 1; }

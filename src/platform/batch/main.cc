@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/batch/front_end.h"
-#include "platform/qt/desktop.h"
+#include "platform/batch/desktop_loader.h"
 #include "platform/term/terminal.h"
 #include "session/version.h"
 
@@ -97,7 +97,12 @@ int main(int argc, char** argv) {
   }
   if (options.batch) return zirbin::platform::runFrontEnd(options, {});
   if (!options.terminal && zirbin::platform::displayAvailable() && !inputRedirected()) {
-    return zirbin::platform::runDesktop(argc, argv, options.lines, options.script);
+    zirbin::platform::DesktopRun desktop =
+        zirbin::platform::runDesktopModule(argc, argv, options.lines, options.script);
+    if (desktop.started) return desktop.status;
+    // Without its module (or Qt's libraries) the desktop cannot open: work on the terminal.
+    std::fprintf(stderr, "zirbin2020: the desktop could not be started (%s); running on the terminal\n",
+                 desktop.whyNot.c_str());
   }
   return zirbin::platform::runTerminal(options, noColour);
 }

@@ -31,14 +31,6 @@ constexpr int kSignalPollMilliseconds = 100;
 
 }  // namespace
 
-bool displayAvailable() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && *value != '\0') return true;
-  }
-  return false;
-}
-
 int runDesktop(int argc, char** argv, const std::vector<std::string>& lines,
                const std::optional<std::string>& script) {
   QApplication app(argc, argv);
@@ -65,7 +57,14 @@ int runDesktop(int argc, char** argv, const std::vector<std::string>& lines,
   QObject::connect(&app, &QGuiApplication::commitDataRequest, [&desktop] { desktop.shutdown(); });
   QApplication::exec();
   desktop.shutdown();
-  return 0;
+  return desktop.exitStatus();
 }
 
 }  // namespace zirbin::platform
+
+// The entry zirbin2020 finds with dlsym: C linkage, so its name is the plain text below.
+extern "C" __attribute__((visibility("default"))) int zirbin_run_desktop(
+    int argc, char** argv, const std::vector<std::string>* lines,
+    const std::optional<std::string>* script) {
+  return zirbin::platform::runDesktop(argc, argv, *lines, *script);
+}

@@ -1,4 +1,7 @@
-// The desktop front end of zirbin2020, callable without Qt in the caller.
+// The desktop front end of zirbin2020, callable without Qt in the caller. It is built into
+// the module "libzirbin_desktop.so" beside the program, which zirbin2020 loads only when it
+// opens the desktop (platform/batch/desktop_loader.h), so that batch and terminal runs do not
+// load Qt; the desktop's tests link it directly.
 #pragma once
 
 #include <optional>
@@ -7,14 +10,15 @@
 
 namespace zirbin::platform {
 
-// True iff a window system can be reached: DISPLAY or WAYLAND_DISPLAY is set, or a Qt
-// platform is named by QT_QPA_PLATFORM.
-bool displayAvailable();
-
 // Opens the primary console, types `lines` into it, runs `script` as a typed cd and a
 // pasted use, and runs until the primary console is closed (or SIGTERM, SIGHUP, the
-// session manager's logout). Returns the exit status (0).
+// session manager's logout, `quit` or `exit` typed in it). Returns the exit status:
+// the status given to `exit` in the primary console, else 0.
 int runDesktop(int argc, char** argv, const std::vector<std::string>& lines,
                const std::optional<std::string>& script);
 
 }  // namespace zirbin::platform
+
+// runDesktop with C linkage, the module's entry.
+extern "C" int zirbin_run_desktop(int argc, char** argv, const std::vector<std::string>* lines,
+                                  const std::optional<std::string>* script);

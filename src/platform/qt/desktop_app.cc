@@ -17,14 +17,6 @@ namespace {
 
 DesktopApp* theApp = nullptr;  // GUI thread: the application while it exists
 
-// Stops the command running on the interpreter thread as a `return` at top level does.
-// The flags are the interpreter's own; the command cycle sets them again before the next
-// command, so a stop that comes as the command ends has no effect on the next one.
-void stopRunningCommand() {
-  session::stopReason = session::StopReason::kReturn;
-  session::keepRunning = false;
-}
-
 }  // namespace
 
 ConsoleSession::ConsoleSession(DesktopApp& app, bool secondary)
@@ -80,6 +72,7 @@ void ConsoleSession::submit(const std::string& text, char mode, bool paste) {
       interpreter_->submitInput(text, mode);
       app_.running_ = nullptr;
       publishState();
+      endIfAsked();
     }
     --pending_;
     runOnGui([this] {
@@ -96,14 +89,31 @@ void ConsoleSession::post(std::function<void(session::InterpreterSession&)> job)
     job(*interpreter_);
     app_.running_ = nullptr;
     publishState();
+    endIfAsked();
   });
+}
+
+void ConsoleSession::endIfAsked() {
+  if (!session::endRequested) return;
+  // `quit` and `exit` close their console as its close box does: the primary's ends the
+  // program with exit's status.
+  session::endRequested = false;
+  const int status = session::endStatus;
+  runOnGui([this, status] {
+    if (!secondary_ && status >= 0) app_.exitStatus_ = status;
+    app_.closeConsole(*this);
+  });
+}
+
+void ConsoleSession::interruptIfRunning() {
+  if (app_.running() == this && interpreter_) interpreter_->interrupt();
 }
 
 void ConsoleSession::abort() {
   host_.cancelWaits();
   if (window_) window_->cancelRead();
   // The interrupt is the session's own atomic flag: safe to raise from the GUI thread.
-  if (app_.running() == this && interpreter_) interpreter_->interrupt();
+  interruptIfRunning();
 }
 
 DesktopApp::DesktopApp(const DesktopOptions& options) {
@@ -149,7 +159,7 @@ void DesktopApp::closeConsole(ConsoleSession& console) {
     return;
   }
   console.host().close();
-  if (running() == &console) stopRunningCommand();
+  console.interruptIfRunning();
   if (current_ == &console) current_ = &primary();
   interpreter_.post([this, &console] {
     console.interpreter_.reset();
@@ -169,7 +179,7 @@ void DesktopApp::shutdown() {
   }
   // A command still running stops as it would at the end signals: the program is ending.
   session::haltRequested = 1;
-  stopRunningCommand();
+  if (ConsoleSession* console = running()) console->interruptIfRunning();
   // Secondaries first; the primary last writes the session file and the path list.
   for (auto it = consoles_.rbegin(); it != consoles_.rend(); ++it) {
     ConsoleSession* console = it->get();

@@ -77,8 +77,12 @@ class ConsoleSession {
   int pendingCommands() const { return pending_.load(); }
   // GUI thread: stops the running command of this console and the waits of its host.
   void abort();
+  // GUI thread: raises the interrupt of this console's session when its command is running.
+  void interruptIfRunning();
 
  private:
+  // Interpreter thread, after a command: `quit` or `exit` asked to end the session.
+  void endIfAsked();
   friend class DesktopApp;
   void build();
   void publishState();  // interpreter thread
@@ -126,6 +130,8 @@ class DesktopApp {
   // files), ends the interpreter thread and writes the history. Idempotent.
   void shutdown();
   bool closing() const { return closing_.load(); }
+  // The program's exit status: exit(n) typed in the primary console gives n, else 0.
+  int exitStatus() const { return exitStatus_; }
 
   // Interpreter thread: the console whose command is running, or null.
   ConsoleSession* running() const { return running_.load(); }
@@ -140,6 +146,7 @@ class DesktopApp {
   std::atomic<bool> closing_{false};
   InterpreterThread interpreter_;  // last member but one: ends before the consoles go
   bool shutDown_ = false;
+  int exitStatus_ = 0;  // GUI thread
 };
 
 }  // namespace zirbin::platform::qt

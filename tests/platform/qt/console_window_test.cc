@@ -347,5 +347,23 @@ TEST_F(DesktopTest, ClosingThePrimaryWritesTheStateFilesAndTheNextStartRestoresT
   EXPECT_EQ(console().editor().line(), "kept = 42");
 }
 
+TEST_F(DesktopTest, QuitClosesItsConsoleAndExitInThePrimaryEndsWithItsStatus) {
+  menuAction(window(), kCmdLaunch)->trigger();
+  settle();
+  ASSERT_EQ(app().consoles().size(), 2u);
+  type("quit", 1);
+  ASSERT_TRUE(waitFor([this] { return app().consoles().size() == 1; }));
+  EXPECT_FALSE(app().closing()) << "a secondary's quit ends that console alone";
+  type("kept = 7");
+  type("exit(3)");
+  ASSERT_TRUE(waitFor([this] { return app().closing(); }));
+  EXPECT_EQ(app().exitStatus(), 3);
+  app_.reset();
+  EXPECT_TRUE(std::filesystem::exists(state_.file("zirbin_env.bin")));
+  start();
+  type("kept");
+  EXPECT_EQ(lastLine(0, 0), "7");
+}
+
 }  // namespace
 }  // namespace zirbin::platform::qt
