@@ -88,6 +88,11 @@ class Host {
   // True iff events can still come (figure windows are shown): the waiting built-ins
   // refuse to wait otherwise.
   virtual bool figureEventsPossible() const { return false; }
+  // Brings the figure windows up to date with the figure model: a front end that shows
+  // figures redraws the ones changed since it last did. Called at the end of every command
+  // and of every round of figure events, and by the built-ins that wait. Without windows
+  // it does nothing.
+  virtual void showFigures() {}
 };
 
 // A host with no user: scripted answers for tests and the batch front end. Message boxes

@@ -12,6 +12,7 @@
 #include "graphics/figure_interaction.h"
 #include "base/host.h"
 #include "base/process_state.h"
+#include "base/run_context.h"
 #include "values/list_value.h"
 #include "values/value.h"
 
@@ -43,6 +44,7 @@ void waitForEvents(const char* builtin, Done done) {
   session::Host* host = session::host;
   graphics::FigureCallbacks* callbacks = graphics::figureCallbacks;
   while (!done()) {
+    session::pollInterrupt();
     if (host == nullptr || callbacks == nullptr || !host->figureEventsPossible())
       checkFailed(builtin, "no figure window to wait for here");
     if (session::haltRequested) checkFailed(builtin, "interrupted");

@@ -8,6 +8,8 @@
 #include "builtins/families.h"
 #include "builtins/routine_support.h"
 #include "base/errors.h"
+#include "base/host.h"
+#include "base/process_state.h"
 #include "base/sandbox.h"
 
 namespace zirbin::builtins {
@@ -28,10 +30,12 @@ double toc() { return std::chrono::duration<double, std::milli>(Clock::now() - l
 
 double tocSeconds() { return std::chrono::duration<double>(Clock::now() - lastTic).count(); }
 
-// pause(n): waits n milliseconds and gives n. No events are handled meanwhile. The
-// thread sleeps instead of reading the clock in a busy loop; the wait is the same.
+// pause(n): waits n milliseconds and gives n. No events are handled meanwhile, but the
+// figure windows first show what the command has drawn so far. The thread sleeps instead
+// of reading the clock in a busy loop; the wait is the same.
 int pause(int milliseconds) {
   if (session::sandboxed) session::checkFailed("pause", "not available in a sandboxed run");
+  if (session::host != nullptr) session::host->showFigures();
   if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   return milliseconds;
 }
@@ -41,6 +45,7 @@ int pause(int milliseconds) {
 int wait(int period) {
   if (session::sandboxed) session::checkFailed("wait", "not available in a sandboxed run");
   if (period <= 0) return period;
+  if (session::host != nullptr) session::host->showFigures();
   auto step = std::chrono::milliseconds(period);
   auto elapsed = Clock::now() - lastTic;
   auto periods = elapsed / step;

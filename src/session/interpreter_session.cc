@@ -215,8 +215,11 @@ bool InterpreterSession::handleFigureEvents() {
   {
     ConsoleScope scope(context_, output_, workspace_, host_, pathList_, this);
     TraceScope trace(callTrace_);
-    while (std::optional<FigureEvent> event = host_.pollFigureEvent())
+    while (std::optional<FigureEvent> event = host_.pollFigureEvent()) {
+      keepRunning = true;
       graphics::handleFigureEvent(*event, *figureCallbacks_);
+    }
+    host_.showFigures();
   }
   bool ok = true;
   for (const std::string& line : figureCallbacks_->takeTyped()) {
@@ -263,6 +266,7 @@ bool InterpreterSession::runCommand() {
     // function refers to is then no longer kept for it.
     functions_->releaseRetired();
     workspace_.releaseRetired();
+    host_.showFigures();
     return true;
   } catch (...) {
     // Stage one, for every kind of failure: nothing of the command survives, and the rest
@@ -276,6 +280,7 @@ bool InterpreterSession::runCommand() {
     input_.abandonInput();
     report(failure);
     ++errorCount_;
+    host_.showFigures();
     return false;
   }
 }

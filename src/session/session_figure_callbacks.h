@@ -22,8 +22,15 @@ class SessionFigureCallbacks : public graphics::FigureCallbacks {
 
   void call(const std::string& name, double x, double y,
             const std::vector<double>& second) override;
-  // Queued: a typed line runs after the command or event that typed it.
-  void typeCommand(const std::string& text) override { typed_.push_back(text); }
+  // A front end that types into its console sets onTyped; otherwise the line is queued
+  // and runs after the command or event that typed it (handleFigureEvents).
+  void typeCommand(const std::string& text) override {
+    if (onTyped) {
+      onTyped(text);
+    } else {
+      typed_.push_back(text);
+    }
+  }
   void takeFocus() override {
     if (onFocus) onFocus();
   }
@@ -34,6 +41,7 @@ class SessionFigureCallbacks : public graphics::FigureCallbacks {
   std::deque<std::string> takeTyped() { return std::exchange(typed_, {}); }
   // Set by a front end with several instances: the instance becomes the current one.
   std::function<void()> onFocus;
+  std::function<void(const std::string&)> onTyped;
 
  private:
   InterpreterSession& session_;

@@ -7,9 +7,12 @@
 #include "files/path_list.h"
 #include "files/state_dir.h"
 #include "platform/qt/console_window.h"
+#include "platform/qt/figure_events_queue.h"
+#include "platform/qt/figure_view.h"
 #include "session/interpreter_session.h"
 #include "session/start_script.h"
 #include "base/process_state.h"
+#include "session/session_figure_callbacks.h"
 
 namespace zirbin::platform::qt {
 
@@ -43,8 +46,22 @@ void ConsoleSession::build() {
       });
       return;
     }
+    linkFigures();
     publishState();
   });
+}
+
+void ConsoleSession::linkFigures() {
+  session::SessionFigureCallbacks& callbacks = interpreter_->figureCallbacks();
+  // A menu entry types its command into this console, echoed and run as typed lines are.
+  callbacks.onTyped = [this](const std::string& text) {
+    runOnGui([this, text] {
+      if (!app_.closing()) submit(text, session::kTypedMode);
+    });
+  };
+  callbacks.onFocus = [this] {
+    runOnGui([this] { app_.setCurrent(this); });
+  };
 }
 
 void ConsoleSession::publishState() {
@@ -110,10 +127,11 @@ void ConsoleSession::interruptIfRunning() {
 }
 
 void ConsoleSession::abort() {
-  host_.cancelWaits();
-  if (window_) window_->cancelRead();
+  // The interrupt first: a wait that the cancel ends then reports it, not its own failure.
   // The interrupt is the session's own atomic flag: safe to raise from the GUI thread.
   interruptIfRunning();
+  host_.cancelWaits();
+  if (window_) window_->cancelRead();
 }
 
 DesktopApp::DesktopApp(const DesktopOptions& options) {
@@ -123,7 +141,45 @@ DesktopApp::DesktopApp(const DesktopOptions& options) {
   current_ = consoles_.front().get();
   gui::loadHistory(primary().history(), files::stateFilePath(files::kHistoryFileName));
   primary().build();
+  openFigureWindows();
   typeStartLines(options);
+}
+
+void DesktopApp::openFigureWindows() {
+  // As a figure opens (interpreter thread): its window belongs to the console whose
+  // command opened it, and its events go to that console's queue.
+  ConsoleSession* first = &primary();
+  interpreter_.post([this, first] {
+    graphics::figures().setViewFactory([this, first](graphics::Figure& figure) {
+      ConsoleSession* owner = running() != nullptr ? running() : first;
+      return std::make_unique<QtFigureView>(figure, *owner, owner->figureSink());
+    });
+  });
+}
+
+FigureEventSink ConsoleSession::figureSink() {
+  DesktopApp* app = &app_;
+  ConsoleSession* console = this;
+  std::shared_ptr<FigureEventQueue> queue = host_.figureQueue();
+  // One job handles every event queued before it runs: a burst of events posts one job.
+  auto posted = std::make_shared<std::atomic<bool>>(false);
+  return [app, console, queue, posted](const session::FigureEvent& event) {
+    queue->push(event);
+    // A late event of a console or desktop that has ended stays unread.
+    if (DesktopApp::instance() != app || app->closing() || !app->hasConsole(console)) return;
+    if (posted->exchange(true)) return;
+    console->post([posted](session::InterpreterSession& s) {
+      *posted = false;
+      s.handleFigureEvents();
+    });
+  };
+}
+
+bool DesktopApp::hasConsole(const ConsoleSession* console) const {
+  for (const auto& c : consoles_) {
+    if (c.get() == console) return true;
+  }
+  return false;
 }
 
 DesktopApp::~DesktopApp() {
@@ -162,6 +218,7 @@ void DesktopApp::closeConsole(ConsoleSession& console) {
   console.interruptIfRunning();
   if (current_ == &console) current_ = &primary();
   interpreter_.post([this, &console] {
+    console.host().closeFigures();
     console.interpreter_.reset();
     runOnGui([this, &console] {
       std::erase_if(consoles_, [&](const auto& c) { return c.get() == &console; });
@@ -183,8 +240,13 @@ void DesktopApp::shutdown() {
   // Secondaries first; the primary last writes the session file and the path list.
   for (auto it = consoles_.rbegin(); it != consoles_.rend(); ++it) {
     ConsoleSession* console = it->get();
-    interpreter_.post([console] { console->interpreter_.reset(); });
+    interpreter_.post([console] {
+      console->host().closeFigures();
+      console->interpreter_.reset();
+    });
   }
+  // Figures opened later (by a test on the interpreter's side) have no window.
+  interpreter_.post([] { graphics::figures().setViewFactory(nullptr); });
   interpreter_.finish();
   gui::saveHistory(primary().history(), files::stateFilePath(files::kHistoryFileName));
   for (const auto& console : consoles_) {

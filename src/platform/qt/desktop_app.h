@@ -23,6 +23,7 @@
 #include "gui/command_history.h"
 #include "gui/shared_console.h"
 #include "platform/qt/console_window.h"
+#include "platform/qt/figure_window.h"
 #include "platform/qt/interpreter_thread.h"
 #include "platform/qt/qt_host.h"
 
@@ -73,6 +74,9 @@ class ConsoleSession {
   // GUI thread. Queues `job` to run with this session on the interpreter thread (skipped
   // when the session is gone). The console redraws its state afterwards.
   void post(std::function<void(session::InterpreterSession&)> job);
+  // Interpreter thread: where the windows of this console's figures send their events
+  // (the function runs on the GUI thread): the console's queue, handled by a job.
+  FigureEventSink figureSink();
   // Any thread: commands queued or running for this console.
   int pendingCommands() const { return pending_.load(); }
   // GUI thread: stops the running command of this console and the waits of its host.
@@ -85,6 +89,7 @@ class ConsoleSession {
   void endIfAsked();
   friend class DesktopApp;
   void build();
+  void linkFigures();   // interpreter thread: the session's figure callbacks
   void publishState();  // interpreter thread
 
   DesktopApp& app_;
@@ -120,6 +125,8 @@ class DesktopApp {
   ConsoleSession& current() { return current_ != nullptr ? *current_ : primary(); }
   void setCurrent(ConsoleSession* console) { current_ = console; }
   const std::vector<std::unique_ptr<ConsoleSession>>& consoles() const { return consoles_; }
+  // GUI thread: true iff `console` is one of the open consoles.
+  bool hasConsole(const ConsoleSession* console) const;
 
   // GUI thread. Opens a secondary console; null when that failed (after telling the user).
   ConsoleSession* launchSecondary();
@@ -139,6 +146,8 @@ class DesktopApp {
  private:
   friend class ConsoleSession;
   void typeStartLines(const DesktopOptions& options);
+  // New figures open windows whose events reach the console that made them.
+  void openFigureWindows();
 
   std::vector<std::unique_ptr<ConsoleSession>> consoles_;
   ConsoleSession* current_ = nullptr;

@@ -12,13 +12,17 @@
 #include "platform/qt/console_window.h"
 #include "platform/qt/debugger_stops.h"
 #include "platform/qt/desktop_app.h"
+#include "platform/qt/figure_events_queue.h"
+#include "platform/qt/figure_view.h"
+#include "graphics/figure.h"
 #include "platform/qt/interpreter_thread.h"
 #include "base/console_output.h"
 #include "base/process_state.h"
 
 namespace zirbin::platform::qt {
 
-QtHost::QtHost(ConsoleSession& console) : console_(console) {}
+QtHost::QtHost(ConsoleSession& console)
+    : console_(console), figureQueue_(std::make_shared<FigureEventQueue>()) {}
 
 template <class T>
 std::optional<T> QtHost::ask(Question<T> start) {
@@ -47,12 +51,16 @@ void QtHost::cancelWaits() {
   std::lock_guard<std::mutex> lock(waits_->mutex);
   waits_->cancelled = true;
   waits_->answered.notify_all();
+  figureQueue_->wake();
 }
 
 void QtHost::close() {
-  std::lock_guard<std::mutex> lock(waits_->mutex);
-  waits_->closed = true;
-  waits_->answered.notify_all();
+  {
+    std::lock_guard<std::mutex> lock(waits_->mutex);
+    waits_->closed = true;
+    waits_->answered.notify_all();
+  }
+  figureQueue_->wake();
 }
 
 void QtHost::resetCancel() {
@@ -99,6 +107,42 @@ int QtHost::readKey() {
 // Clicks in figure windows reach the interpreter once figure windows exist; until then
 // none can come.
 std::optional<session::Click> QtHost::waitForClick() { return std::nullopt; }
+
+std::optional<session::FigureEvent> QtHost::pollFigureEvent() {
+  showFigures();
+  return figureQueue_->poll();
+}
+
+std::optional<session::FigureEvent> QtHost::waitFigureEvent(int timeoutMs) {
+  showFigures();
+  {
+    std::lock_guard<std::mutex> lock(waits_->mutex);
+    if (waits_->cancelled || waits_->closed) return std::nullopt;
+  }
+  return figureQueue_->wait(timeoutMs);
+}
+
+bool QtHost::figureEventsPossible() const {
+  {
+    std::lock_guard<std::mutex> lock(waits_->mutex);
+    if (waits_->cancelled || waits_->closed) return false;
+  }
+  return !views_.empty() || figureQueue_->size() > 0;
+}
+
+void QtHost::showFigures() {
+  for (QtFigureView* view : views_) view->show();
+}
+
+void QtHost::addView(QtFigureView* view) { views_.push_back(view); }
+
+void QtHost::removeView(QtFigureView* view) { std::erase(views_, view); }
+
+void QtHost::closeFigures() {
+  std::vector<int> numbers;
+  for (QtFigureView* view : views_) numbers.push_back(view->figureNumber());
+  for (int n : numbers) graphics::figures().close(n);
+}
 
 void QtHost::setPendingPaste(std::string text) { pendingPaste_ = std::move(text); }
 

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QPointer>
 
@@ -20,6 +21,8 @@ namespace zirbin::platform::qt {
 
 class DebuggerStops;
 class ConsoleSession;
+class FigureEventQueue;
+class QtFigureView;
 
 class QtHost : public session::Host {
  public:
@@ -37,6 +40,21 @@ class QtHost : public session::Host {
   bool setClipboardText(const std::string& text) override;
   session::DebugCommand debuggerStop(const session::DebugView& view) override;
   std::optional<std::string> browseForFolder(const std::string& title) override;
+  // The events of this console's figure windows; a cancel ends a wait at once. Events
+  // can come while the console has figure windows.
+  std::optional<session::FigureEvent> pollFigureEvent() override;
+  std::optional<session::FigureEvent> waitFigureEvent(int timeoutMs) override;
+  bool figureEventsPossible() const override;
+  // Sends the changed figures of this console to their windows.
+  void showFigures() override;
+
+  // Where this console's figure windows put their events (shared with the GUI thread).
+  const std::shared_ptr<FigureEventQueue>& figureQueue() const { return figureQueue_; }
+  // Interpreter thread: the views of this console's figures register while they live.
+  void addView(QtFigureView* view);
+  void removeView(QtFigureView* view);
+  // Interpreter thread: closes every figure of this console (the console is closing).
+  void closeFigures();
 
   // The text the next clipboardText() gives instead of the clipboard's (the start-up
   // script's `use` line runs as a pasted command without taking the user's clipboard).
@@ -73,6 +91,8 @@ class QtHost : public session::Host {
   QPointer<DebuggerStops> debugger_;  // GUI thread only; a child of the console's window
   std::shared_ptr<Waits> waits_ = std::make_shared<Waits>();
   std::optional<std::string> pendingPaste_;  // interpreter thread only
+  std::shared_ptr<FigureEventQueue> figureQueue_;
+  std::vector<QtFigureView*> views_;  // interpreter thread only
 };
 
 }  // namespace zirbin::platform::qt
