@@ -109,12 +109,14 @@ int plotCurve(std::vector<double> xs, std::vector<double> ys, const std::string&
   graphics::Curve* curve = nullptr;
   if (xs.size() == 1) {
     item = std::make_unique<graphics::SinglePoint>(xs[0], ys[0], style);
+    applyColourSequence(xs, frame.fix, curve, style.empty());
   } else {
-    auto c = std::make_unique<graphics::Curve>(xs, ys, style);
+    // The samples move into the curve: a long curve is copied no more than it must be.
+    auto c = std::make_unique<graphics::Curve>(std::move(xs), std::move(ys), style);
     curve = c.get();
     item = std::move(c);
+    applyColourSequence(curve->xs, frame.fix, curve, style.empty());
   }
-  applyColourSequence(xs, frame.fix, curve, style.empty());
   return addAndShow(frame, std::move(item));
 }
 
@@ -136,8 +138,12 @@ std::vector<int> plotXY(const Value& x, const Value& y, const std::string& style
   if (rows == 0) checkFailed("plot", "invalid x values");
   std::vector<int> ids;
   for (int first = 0; first < y.size; first += rows) {
-    std::vector<double> column(ys.begin() + first, ys.begin() + first + rows);
-    ids.push_back(plotCurve(xs, std::move(column), style, mode));
+    // The last column takes the data itself; the others copies.
+    bool last = first + rows >= y.size;
+    std::vector<double> column = last && first == 0
+                                     ? std::move(ys)
+                                     : std::vector<double>(ys.begin() + first, ys.begin() + first + rows);
+    ids.push_back(plotCurve(last ? std::move(xs) : xs, std::move(column), style, mode));
     frameOnDemand().fix = true;
   }
   return ids;

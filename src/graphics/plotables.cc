@@ -123,15 +123,14 @@ void Curve::draw(Frame& frame) {
   if (style.line) {
     // Points without a position (NaN, or not positive on a logarithmic axis) break the
     // line into runs; each run of two or more points is drawn.
-    std::vector<std::vector<Point>> runs(1);
-    for (const Point& p : points_) {
-      if (hasPosition(p)) {
-        runs.back().push_back(p);
-      } else if (!runs.back().empty()) {
-        runs.emplace_back();
-      }
+    // The runs are pieces of points_ itself: a long curve is not copied at each redraw.
+    std::vector<std::span<const Point>> runs;
+    size_t start = 0;
+    for (size_t i = 0; i <= points_.size(); ++i) {
+      if (i < points_.size() && hasPosition(points_[i])) continue;
+      if (i - start >= 2) runs.emplace_back(points_.data() + start, i - start);
+      start = i + 1;
     }
-    std::erase_if(runs, [](const auto& r) { return r.size() < 2; });
     if (!runs.empty()) {
       s.beginStyle(style, false);
       for (const auto& run : runs) s.polyline(run);

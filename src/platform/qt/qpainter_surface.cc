@@ -18,6 +18,8 @@ using graphics::Rgb;
 constexpr double kScriptScale = 0.75;  // sub- and superscript fonts
 // "Times New Roman" of the figures is served by Liberation Serif.
 constexpr const char* kFace = "Liberation Serif";
+// The points of one stroked piece of a long polyline (see polyline()).
+constexpr size_t kPolylinePiece = 16;
 
 QColor colourOf(Rgb c) { return QColor(graphics::redOf(c), graphics::greenOf(c), graphics::blueOf(c)); }
 
@@ -84,7 +86,13 @@ void QPainterSurface::polyline(std::span<const graphics::Point> points) {
   for (const graphics::Point& p : points) q.push_back(shifted(p, d));
   QBrush brush = painter_.brush();
   painter_.setBrush(Qt::NoBrush);
-  painter_.drawPolyline(q.data(), static_cast<int>(q.size()));
+  // A wide pen strokes a polyline as one outline, whose filling costs grow much faster than
+  // its length when the line folds over itself (a noisy curve of many samples); pieces
+  // joined at shared points look the same with round caps and joins and stay fast.
+  for (size_t start = 0; start + 1 < q.size(); start += kPolylinePiece) {
+    size_t n = std::min(kPolylinePiece + 1, q.size() - start);
+    painter_.drawPolyline(q.data() + start, static_cast<int>(n));
+  }
   painter_.setBrush(brush);
 }
 
