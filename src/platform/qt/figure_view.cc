@@ -106,7 +106,9 @@ void QtFigureView::raise() {
 void QtFigureView::moveTo(const graphics::PixelRect& r) {
   runOnGui([link = link_, r] {
     if (link->window) {
-      link->window->setGeometry(r.left, r.top, std::max(r.width(), 1), std::max(r.height(), 1));
+      // The window's frame goes to the corner; the size is its client area's.
+      link->window->move(r.left, r.top);
+      link->window->resize(std::max(r.width(), 1), std::max(r.height(), 1));
       link->window->show();
     }
   });

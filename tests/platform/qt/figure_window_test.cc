@@ -360,5 +360,107 @@ TEST_F(FigureWindowTest, ABitmapIsShownAndReadPixelByPixel) {
   EXPECT_TRUE(drawn);
 }
 
+TEST_F(FigureWindowTest, ReleaseAndDragCallbacksAndAFailingCallbackDoNotStopTheEvents) {
+  type("seen = 0; count = 0;");
+  define("cbup", recorder("onLUp"));
+  define("cbdrag", "function r = onDrag(p, q)\n global count\n count = count + 1;\n r = 1;\nend\n");
+  define("cbfail", "function r = onLDown(p, q)\n r = undefinedThing + 1;\nend\n");
+  type("plot([0 10], [0 10]); axis([0 10 0 10]);");
+  FigureWindow* w = figureWindow();
+  ASSERT_NE(w, nullptr);
+  QTest::mousePress(w->canvas(), Qt::LeftButton, {}, pixelOf(w, 2, 2));
+  moveTo(w, pixelOf(w, 3, 3), Qt::LeftButton);
+  handled();
+  moveTo(w, pixelOf(w, 4, 4), Qt::LeftButton);
+  QTest::mouseRelease(w->canvas(), Qt::LeftButton, {}, pixelOf(w, 5, 8));
+  handled();
+  EXPECT_EQ(show("round(seen)"), " 5 8") << "onLUp ran after the failing onLDown";
+  EXPECT_EQ(show("count"), "2");
+  bool reported = false;
+  for (const std::string& line : lines()) reported = reported || line.find("undefinedThing") != std::string::npos;
+  EXPECT_TRUE(reported);
+}
+
+TEST_F(FigureWindowTest, ACallbackThatWaitsForAClickDoesNotRunAgainInsideItself) {
+  type("got = 0;");
+  define("cbwait", "function r = onLDown(p, q)\n global got\n got = round(getclick(1));\n r = 1;\nend\n");
+  type("plot([0 10], [0 10]); axis([0 10 0 10]);");
+  FigureWindow* w = figureWindow();
+  ASSERT_NE(w, nullptr);
+  QTest::mouseClick(w->canvas(), Qt::LeftButton, {}, pixelOf(w, 1, 1));
+  QTest::qWait(100);
+  QTest::mouseClick(w->canvas(), Qt::LeftButton, {}, pixelOf(w, 6, 7));
+  handled();
+  EXPECT_EQ(show("got"), " 6 7");
+  bool refused = false;
+  for (const std::string& line : lines())
+    refused = refused || line.find("recursion not allowed in mouse function") != std::string::npos;
+  EXPECT_TRUE(refused);
+}
+
+TEST_F(FigureWindowTest, AWindowShowsTheFigureWhileTheCommandStillRuns) {
+  type("figure(1);");
+  FigureWindow* w = figureWindow();
+  ASSERT_NE(w, nullptr);
+  QTest::keyClicks(&console(), "plot([0 10], [0 10]); pause(20); plot([0 10], [5 5]); update; pause(1500)");
+  QTest::keyClick(&console(), Qt::Key_Return);
+  // The horizontal line shows before the command ends.
+  auto flat = [&] {
+    const DisplayList* l = w->canvas()->displayList();
+    for (const DisplayList::Call& c : l->calls) {
+      if (const auto* p = std::get_if<DisplayList::Polyline>(&c); p && p->count == 2) {
+        if (l->points[p->first].y == l->points[p->first + 1].y) return true;
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(waitFor(flat));
+  EXPECT_FALSE(app().interpreter().idle());
+  settle();
+}
+
+TEST_F(FigureWindowTest, FigposMovesAndSizesTheWindow) {
+  type("figure(1); figpos(10, 20, 300, 200);");
+  FigureWindow* w = figureWindow();
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(waitFor([&] { return w->width() == 300 && w->height() == 200; }));
+  EXPECT_EQ(w->x(), 10);
+  ASSERT_TRUE(waitFor([&] { return w->canvas()->displayList()->width == 300; }));
+  EXPECT_EQ(w->canvas()->displayList()->height, 200);
+}
+
+TEST_F(FigureWindowTest, AbortEndsAGetclickWait) {
+  type("figure(1);");
+  ASSERT_NE(figureWindow(), nullptr);
+  QTest::keyClicks(&console(), "p = getclick(1)");
+  QTest::keyClick(&console(), Qt::Key_Return);
+  QTest::qWait(100);
+  EXPECT_FALSE(app().interpreter().idle());
+  app().primary().abort();
+  settle();
+  EXPECT_EQ(lastLine(0, 0), "execution interrupted");
+}
+
+TEST_F(FigureWindowTest, ASecondaryConsolesFiguresFollowItsFocusAndCloseWithIt) {
+  type("figure(1);");
+  app().launchSecondary();
+  settle();
+  ASSERT_EQ(app().consoles().size(), 2u);
+  type("figure(5); plot([1 2], [2 1]);", 1);
+  FigureWindow* w = figureWindow(5, 1);
+  ASSERT_NE(w, nullptr) << "a window of the console that made the figure";
+  for (FigureWindow* f : figureWindows(0)) EXPECT_NE(f->windowTitle(), "Figure 5");
+  app().setCurrent(&app().primary());
+  QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+  QApplication::sendEvent(w->canvas(), &in);
+  handled();
+  EXPECT_EQ(&app().current(), app().consoles()[1].get());
+  window(1).close();
+  ASSERT_TRUE(waitFor([this] { return app().consoles().size() == 1; }));
+  settle();
+  EXPECT_EQ(show("close(5)"), "0");
+  EXPECT_EQ(show("close(1)"), "1");
+}
+
 }  // namespace
 }  // namespace zirbin::platform::qt
