@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "engine/registry.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
 #include "values/math_kernels.h"
 
 namespace {

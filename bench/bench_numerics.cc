@@ -16,7 +16,7 @@
 #include "builtins/lu_decomposition.h"
 #include "builtins/numeric_families.h"
 #include "engine/registry.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
 #include "values/math_matrix.h"
 #include "values/symmetric_eigen.h"
 

@@ -11,7 +11,7 @@
 #include "compiler/statement_compiler.h"
 #include "gui/console_buffer.h"
 #include "base/errors.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
 #include "engine/workspace.h"
 #include "values/value.h"
 
@@ -46,7 +46,7 @@ double run(session::Workspace& workspace, const std::string& text) {
   gui::ConsoleBuffer console;
   compiler::StatementCompiler compiler(workspace, input, console);
   std::unique_ptr<engine::Statement> program = compiler.compileCommand();
-  session::keepRunning = true;
+  session::runContext->keepRunning = true;
   const double cpuStart = cpuSeconds();
   const auto start = std::chrono::steady_clock::now();
   program->exe();

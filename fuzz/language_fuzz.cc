@@ -17,12 +17,12 @@
 #include <cstdint>
 #include <string>
 
+#include "base/host.h"
+#include "base/run_context.h"
+#include "base/sandbox.h"
 #include "gui/console_buffer.h"
 #include "gui/plain_text.h"
-#include "base/host.h"
 #include "session/interpreter_session.h"
-#include "base/process_state.h"
-#include "base/sandbox.h"
 #include "values/allocation_limit.h"
 
 namespace {
@@ -35,8 +35,8 @@ constexpr int kCommandSeconds = 2;
 
 extern "C" void haltCommand(int) {
   zirbin::session::haltRequested = 1;
-  zirbin::session::stopReason = zirbin::session::StopReason::kReturn;
-  zirbin::session::keepRunning = false;
+  zirbin::session::runContext->stopReason = zirbin::session::StopReason::kReturn;
+  zirbin::session::runContext->keepRunning = false;
 }
 
 void armHalt(int seconds) {
@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     armHalt(0);
   }
   zirbin::session::haltRequested = 0;
-  zirbin::session::keepRunning = true;
+  zirbin::session::runContext->keepRunning = true;
   // `cd` moves the process: the next input starts where this one did.
   if (::chdir(workDirectory.c_str()) != 0) ::abort();
   return 0;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/run_context.h"
 #include "builtins/families.h"
 #include "builtins/plot_support.h"
 #include "builtins/routine_support.h"
@@ -12,7 +13,6 @@
 #include "graphics/image_files.h"
 #include "graphics/plotables.h"
 #include "graphics/png_surface.h"
-#include "base/process_state.h"
 #include "values/value.h"
 
 namespace zirbin::builtins {
@@ -39,8 +39,8 @@ void addBitmap(graphics::Frame& frame, double x, double y, graphics::Image image
 // current frame (the frame's upper left corner without a position). Gives the item's id.
 void loadBitmap(Value& first, const Value* second, Value& result) {
   std::string name = first.toString();
-  std::string path = session::pathList != nullptr
-                         ? session::pathList->findFile(name, "bmp")
+  std::string path = session::runContext->pathList != nullptr
+                         ? session::runContext->pathList->findFile(name, "bmp")
                          : files::PathList().completePath(name, "bmp");
   std::optional<graphics::Image> image = graphics::readImageFile(path);
   if (!image) checkFailed("loadBitmap", "bitmap failed to load");

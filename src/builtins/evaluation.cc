@@ -2,13 +2,13 @@
 // workspace and evaluates it.
 #include <memory>
 
+#include "base/run_context.h"
 #include "builtins/families.h"
 #include "builtins/routine_support.h"
 #include "compiler/expression_compiler.h"
 #include "compiler/input_source.h"
 #include "compiler/lexer.h"
 #include "engine/evaluatable.h"
-#include "base/process_state.h"
 
 namespace zirbin::builtins {
 
@@ -17,26 +17,29 @@ namespace {
 // evals running inside one another at a time (a string that evals itself would otherwise
 // recurse until the stack overflows); the same bound as a user function's recursion.
 constexpr int kMaxEvalDepth = 50;
-int evalDepth = 0;
 
 // eval(s): the value of the expression written in the string s, as doubles. Its names
 // are those of the running session (variables, constants, functions). A complex or list
 // value fails like an assignment of it into a double.
 void eval(Value& argument, Value& result) {
   if (!argument.isChar()) session::checkFailed("eval", "requires a string argyment");
-  if (session::workspace == nullptr) session::checkFailed("eval", "no session is running");
-  if (evalDepth >= kMaxEvalDepth) session::checkFailed("eval", "max recursion depth exceeded");
-  ++evalDepth;
+  if (session::runContext->workspace == nullptr)
+    session::checkFailed("eval", "no session is running");
+  int& depth = session::runContext->evalDepth;
+  if (depth >= kMaxEvalDepth) session::checkFailed("eval", "max recursion depth exceeded");
+  ++depth;
   struct DepthRestore {
-    ~DepthRestore() { --evalDepth; }
-  } restore;
+    int& depth;
+    ~DepthRestore() { --depth; }
+  } restore{depth};
   // A line of text is lexed up to its terminator " #"; the expression has no further
   // lines to read.
   std::string line = argument.toString() + " #";
   compiler::InputSource noMoreLines;
   compiler::TokenList tokens;
   compiler::lex(line, '#', noMoreLines, tokens, nullptr);
-  compiler::ExpressionCompiler compiler(*session::workspace, session::builtinRegistry());
+  compiler::ExpressionCompiler compiler(*session::runContext->workspace,
+                                        session::builtinRegistry());
   engine::EvaluatablePtr expression = compiler.compileExpression(tokens);
   int type = expression->resultType();
   std::unique_ptr<Value> scratch =

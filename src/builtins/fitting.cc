@@ -3,14 +3,14 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/console_output.h"
+#include "base/run_context.h"
 #include "builtins/gsl_routines.h"
 #include "builtins/lu_decomposition.h"
 #include "builtins/numeric_families.h"
 #include "builtins/numerical_methods.h"
 #include "builtins/plot_support.h"
 #include "builtins/routine_support.h"
-#include "base/console_output.h"
-#include "base/process_state.h"
 
 namespace zirbin::builtins {
 
@@ -265,9 +265,9 @@ const BuiltinEntry kFitting[] = {
 }  // namespace
 
 void textLine(const std::string& text) {
-  if (session::console == nullptr) return;
-  session::console->print(text, true, session::kPrintText);
-  session::console->newLine();
+  if (session::runContext->console == nullptr) return;
+  session::runContext->console->print(text, true, session::kPrintText);
+  session::runContext->console->newLine();
 }
 
 double incompleteGammaQ(double a, double x) {

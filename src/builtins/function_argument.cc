@@ -5,13 +5,13 @@
 #include <cmath>
 #include <limits>
 
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "builtins/routine_support.h"
 #include "engine/leaf_elements.h"
 #include "engine/user_func_elements.h"
 #include "engine/user_function.h"
 #include "engine/workspace.h"
-#include "base/errors.h"
-#include "base/process_state.h"
 
 namespace zirbin::builtins {
 
@@ -150,8 +150,9 @@ std::unique_ptr<NumericFunction> resolveReference(const engine::Evaluatable& nod
   }
   IntValue scratch;
   const std::string name = reference->child()->pValue(scratch)->toString();
-  if (session::workspace != nullptr) {
-    auto* table = dynamic_cast<engine::FunctionTable*>(session::workspace->functionTable());
+  if (session::runContext->workspace != nullptr) {
+    auto* table =
+        dynamic_cast<engine::FunctionTable*>(session::runContext->workspace->functionTable());
     engine::UserFunc* user = table ? table->get(name) : nullptr;
     if (user && user->quick() && user->parameterCount() > 0) {
       return std::make_unique<UserFunction>(*user);

@@ -1,11 +1,11 @@
 // Fills the built-in registry from the family tables, and owns the process-wide registry.
 #include "builtins/library.h"
 
+#include "base/run_context.h"
 #include "builtins/families.h"
 #include "builtins/numeric_families.h"
 #include "files/file_builtins.h"
 #include "help/help_builtins.h"
-#include "base/process_state.h"
 
 namespace zirbin::builtins {
 

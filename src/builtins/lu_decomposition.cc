@@ -155,9 +155,4 @@ double luDeterminant(const LuForm& form) {
   return d;
 }
 
-LuForm& luSlot() {
-  static LuForm slot;
-  return slot;
-}
-
 }  // namespace zirbin::builtins

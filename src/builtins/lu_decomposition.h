@@ -1,5 +1,5 @@
 // The LU decomposition (Crout's method with partial pivoting scaled by each row's largest
-// element), its forward and back substitution, and the process-wide LU slot that setLU
+// element), its forward and back substitution, and the session's LU slot that setLU
 // and solve fill and solve, inv and det read.
 #pragma once
 
@@ -30,8 +30,8 @@ void luSolve(const LuForm& form, double* b, int columns);
 // The determinant: the product of U's diagonal times the parity.
 double luDeterminant(const LuForm& form);
 
-// The process-wide LU slot (one per process; written by setLU and solve, and by inv and
-// det, which factorise their argument into it).
+// The running session's LU slot (builtins_state.h; written by setLU and solve, and by inv
+// and det, which factorise their argument into it).
 LuForm& luSlot();
 
 }  // namespace zirbin::builtins

@@ -6,13 +6,12 @@
 #include <thread>
 #include <vector>
 
+#include "base/host.h"
+#include "base/run_context.h"
 #include "builtins/families.h"
 #include "builtins/plot_support.h"
 #include "builtins/routine_support.h"
 #include "graphics/figure_interaction.h"
-#include "base/host.h"
-#include "base/process_state.h"
-#include "base/run_context.h"
 #include "values/list_value.h"
 #include "values/value.h"
 
@@ -24,8 +23,8 @@ using graphics::mouseState;
 using session::checkFailed;
 
 void pumpFigureEvents() {
-  session::Host* host = session::host;
-  graphics::FigureCallbacks* callbacks = graphics::figureCallbacks;
+  session::Host* host = session::runContext->host;
+  graphics::FigureCallbacks* callbacks = session::runContext->figureCallbacks;
   if (host == nullptr || callbacks == nullptr || callbacks->inCallback()) return;
   while (std::optional<session::FigureEvent> e = host->pollFigureEvent())
     graphics::handleFigureEvent(*e, *callbacks);
@@ -41,8 +40,8 @@ constexpr int kEventWaitMs = 50;
 // then the built-in fails at once instead of waiting for ever.
 template <typename Done>
 void waitForEvents(const char* builtin, Done done) {
-  session::Host* host = session::host;
-  graphics::FigureCallbacks* callbacks = graphics::figureCallbacks;
+  session::Host* host = session::runContext->host;
+  graphics::FigureCallbacks* callbacks = session::runContext->figureCallbacks;
   while (!done()) {
     session::pollInterrupt();
     if (host == nullptr || callbacks == nullptr || !host->figureEventsPossible())

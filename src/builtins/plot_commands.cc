@@ -6,13 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "base/run_context.h"
 #include "builtins/families.h"
 #include "builtins/function_argument.h"
 #include "builtins/plot_support.h"
 #include "builtins/routine_support.h"
 #include "graphics/axis_ticks.h"
+#include "graphics/graphics_state.h"
 #include "graphics/plotables.h"
-#include "base/process_state.h"
 #include "values/value.h"
 
 namespace zirbin::builtins {
@@ -85,19 +86,20 @@ int addAndShow(Frame& frame, std::unique_ptr<graphics::Plotable> item) {
 // and gives a curve without a style string of its own the colour the sequence asks for.
 void applyColourSequence(const std::vector<double>& xs, bool fixed, graphics::Curve* curve,
                          bool emptyStyle) {
+  graphics::GraphicsState& state = graphics::graphicsState();
   double first = xs.size() >= 2 ? xs.front() : 0;
   double last = xs.size() >= 2 ? xs.back() : 0;
-  if (xs.size() >= 2 && fixed && first == session::curveColourFirstX &&
-      last == session::curveColourLastX) {
-    ++session::curveColourCount;
+  if (xs.size() >= 2 && fixed && first == state.curveColourFirstX &&
+      last == state.curveColourLastX) {
+    ++state.curveColourCount;
   } else {
-    session::curveColourCount = 0;
-    session::curveColourFirstX = first;
-    session::curveColourLastX = last;
+    state.curveColourCount = 0;
+    state.curveColourFirstX = first;
+    state.curveColourLastX = last;
   }
   if (curve == nullptr || !emptyStyle) return;
-  if (session::curveColourCount == 1) curve->style.colour = kSecondCurveColour;
-  if (session::curveColourCount == 2) curve->style.colour = kThirdCurveColour;
+  if (state.curveColourCount == 1) curve->style.colour = kSecondCurveColour;
+  if (state.curveColourCount == 2) curve->style.colour = kThirdCurveColour;
 }
 
 // One x, y pair with a style: a single point for one sample, else a curve.

@@ -106,11 +106,6 @@ constexpr BuiltinEntry kEntries[] = {
 
 }  // namespace
 
-RandomGenerator& sessionRandom() {
-  static RandomGenerator generator;
-  return generator;
-}
-
 void registerRandom(BuiltinRegistry& registry) { registry.add(kEntries); }
 
 }  // namespace zirbin::builtins

@@ -40,8 +40,8 @@ class RandomGenerator {
   std::mt19937_64 engine_;
 };
 
-// The generator of the running interpreter. Written by the random built-ins and randseed,
-// on the interpreter thread only; one per process until sessions carry their own.
+// The generator of the running session (builtins_state.h). Written by the random built-ins
+// and randseed.
 RandomGenerator& sessionRandom();
 
 }  // namespace zirbin::builtins

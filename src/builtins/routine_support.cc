@@ -1,9 +1,9 @@
 // Helpers shared by the built-in family files.
 #include "builtins/routine_support.h"
 
-#include "engine/run_state.h"
 #include "base/console_output.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
+#include "engine/run_state.h"
 
 namespace zirbin::builtins {
 
@@ -47,8 +47,8 @@ Value* storeAsLastResult(const Value& value) {
 }
 
 void consoleLine(const std::string& markup) {
-  if (session::console != nullptr) {
-    session::console->print(markup + "\n", true, session::kPrintLines);
+  if (session::runContext->console != nullptr) {
+    session::runContext->console->print(markup + "\n", true, session::kPrintLines);
   }
 }
 

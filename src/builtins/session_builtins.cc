@@ -10,14 +10,16 @@
 #include <numbers>
 #include <string_view>
 
+#include "base/console_output.h"
+#include "base/run_context.h"
+#include "builtins/builtins_state.h"
 #include "builtins/families.h"
 #include "builtins/routine_support.h"
 #include "builtins/session_settings.h"
 #include "engine/run_state.h"
 #include "files/state_dir.h"
 #include "graphics/colour_table.h"
-#include "base/console_output.h"
-#include "base/process_state.h"
+#include "graphics/graphics_state.h"
 #include "values/display.h"
 
 namespace zirbin::builtins {
@@ -25,10 +27,6 @@ namespace zirbin::builtins {
 namespace {
 
 using session::RuntimeError;
-
-// Set while the console line was left open by a disp whose last argument was the empty
-// string: the next disp continues that line.
-bool dispLeftLineOpen = false;
 
 // `text` as markup that shows it as it is: each markup character after a backslash.
 std::string escapedMarkup(const std::string& text) {
@@ -45,7 +43,7 @@ std::string escapedMarkup(const std::string& text) {
 // when `newLineFirst` is set and the current line holds anything. A new line follows the
 // last value, unless it is an empty string, which leaves the line open for the next output.
 void showValues(const BuiltinArgs& args, int first, bool newLineFirst) {
-  session::ConsoleOutput* out = session::console;
+  session::ConsoleOutput* out = session::runContext->console;
   if (out == nullptr) return;
   bool lineOpen = false;
   // Set when this line began with a displayed value: its group then runs to the end of
@@ -76,7 +74,7 @@ void showValues(const BuiltinArgs& args, int first, bool newLineFirst) {
     newLineFirst = false;
   }
   if (!lineOpen) out->newLine();
-  dispLeftLineOpen = lineOpen;
+  builtinsState().dispLeftLineOpen = lineOpen;
 }
 
 // The empty string that disp and assert give.
@@ -89,10 +87,10 @@ void disp(BuiltinArgs& args, Value& result, std::span<Value* const> extra) {
   checkOutputs(args, extra, 1);
   // A value shown just before (or any other output) leaves its line unfinished: disp
   // starts its own line then, and continues only a line that an earlier disp left open.
-  showValues(args, 0, !dispLeftLineOpen);
+  showValues(args, 0, !builtinsState().dispLeftLineOpen);
   emptyText(result);
   // The empty string means nothing to whoever typed disp(x): no '' after the output.
-  session::answerPrinted = true;
+  session::runContext->answerPrinted = true;
 }
 
 // assert(c, ...): nothing when c is non-zero; otherwise writes "assertion" in red with
@@ -104,8 +102,8 @@ void assertion(BuiltinArgs& args, Value& result, std::span<Value* const> extra) 
     emptyText(result);
     return;
   }
-  if (session::console != nullptr)
-    session::console->print("{r assertion} ", true, session::kPrintLines);
+  if (session::runContext->console != nullptr)
+    session::runContext->console->print("{r assertion} ", true, session::kPrintLines);
   showValues(args, 1, false);
   throw RuntimeError("assertion failed");
 }
@@ -115,18 +113,18 @@ void assertion(BuiltinArgs& args, Value& result, std::span<Value* const> extra) 
 void error(Value& level, const Value* message, Value& result) {
   if (level.size != 1) session::checkFailed("error", "level was not scalar");
   if (level.getInt() != 0) throw RuntimeError(message != nullptr ? message->toString() : "");
-  if (session::console != nullptr) {
-    session::console->print("{r warning:} ", true, session::kPrintLines);
+  if (session::runContext->console != nullptr) {
+    session::runContext->console->print("{r warning:} ", true, session::kPrintLines);
     if (message != nullptr && message->isChar()) {
-      session::console->print(message->toString(), false, session::kPrintText);
+      session::runContext->console->print(message->toString(), false, session::kPrintText);
     } else if (message != nullptr) {
       values::Display(*message, false, false, false);
     }
-    session::console->newLine();
+    session::runContext->console->newLine();
   }
   result.clear();
   result.flags = 0;
-  session::answerPrinted = true;  // the warning is the answer; no [] after it
+  session::runContext->answerPrinted = true;  // the warning is the answer; no [] after it
 }
 
 // The one number of the second argument of set; anything else is the operator code ']'.
@@ -172,10 +170,11 @@ void set(BuiltinArgs& args, Value& result, std::span<Value* const> extra) {
     settings.airyMode = args.count() == 2 ? settingNumber(args) : 1e-09;
     result.assignDouble(settings.airyMode);
   } else if (name == "text") {
-    session::textRedraw = args.count() == 2 ? static_cast<int>(settingNumber(args)) != 0 : true;
+    graphics::graphicsState().textRedraw =
+        args.count() == 2 ? static_cast<int>(settingNumber(args)) != 0 : true;
     // The result is the switch as a truth value (a double here: General built-ins of
     // double result deliver doubles).
-    result.assignDouble(session::textRedraw ? 1 : 0);
+    result.assignDouble(graphics::graphicsState().textRedraw ? 1 : 0);
     result.flags = values::JMAT_BOOL;
   } else if (name.compare(0, 3, "rgb") == 0) {
     setColour(args, typed, result);
@@ -318,11 +317,6 @@ constexpr BuiltinEntry kEntries[] = {
 };
 
 }  // namespace
-
-SessionSettings& sessionSettings() {
-  static SessionSettings settings;
-  return settings;
-}
 
 void registerSessionBuiltins(BuiltinRegistry& registry) { registry.add(kEntries); }
 

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <span>
 
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "builtins/families.h"
 #include "builtins/routine_support.h"
-#include "base/errors.h"
-#include "base/process_state.h"
 #include "values/value.h"
 
 namespace zirbin::builtins {
@@ -34,11 +34,11 @@ void endSession(BuiltinArgs& args, Value& result, std::span<Value* const>) {
     }
     status = static_cast<int>(x);
   }
-  session::endRequested = true;
-  session::endStatus = status;
-  session::stopReason = session::StopReason::kReturn;
-  session::keepRunning = false;
-  session::answerPrinted = true;
+  session::runContext->endRequested = true;
+  session::runContext->endStatus = status;
+  session::runContext->stopReason = session::StopReason::kReturn;
+  session::runContext->keepRunning = false;
+  session::runContext->answerPrinted = true;
   shapeInts(result, 1, 1)[0] = 0;
 }
 

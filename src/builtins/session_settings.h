@@ -1,6 +1,6 @@
 // The session settings that the `set` built-in keeps for other families: the Airy mode of
 // the special functions and the "cd" setting. (Its text-redraw switch is
-// session::textRedraw, its colours go to the figures' colour table.)
+// in the session's graphics state, its colours go to the figures' colour table.)
 #pragma once
 
 namespace zirbin::builtins {
@@ -13,8 +13,8 @@ struct SessionSettings {
   int cdSetting = 0;
 };
 
-// The process-wide settings, shared by every interpreter instance. Written by `set`;
-// read by the special functions (airyMode).
+// The running session's settings (builtins_state.h). Written by `set`; read by the
+// special functions (airyMode).
 SessionSettings& sessionSettings();
 
 }  // namespace zirbin::builtins

@@ -5,12 +5,13 @@
 #include <ctime>
 #include <thread>
 
-#include "builtins/families.h"
-#include "builtins/routine_support.h"
 #include "base/errors.h"
 #include "base/host.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
 #include "base/sandbox.h"
+#include "builtins/builtins_state.h"
+#include "builtins/families.h"
+#include "builtins/routine_support.h"
 
 namespace zirbin::builtins {
 
@@ -18,24 +19,24 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The last tic; until the first, the start of the program.
-Clock::time_point lastTic = Clock::now();
+// The session's last tic; until the first, the session's start.
+Clock::time_point& lastTic() { return builtinsState().lastTic; }
 
 double tic() {
-  lastTic = Clock::now();
+  lastTic() = Clock::now();
   return 0;
 }
 
-double toc() { return std::chrono::duration<double, std::milli>(Clock::now() - lastTic).count(); }
+double toc() { return std::chrono::duration<double, std::milli>(Clock::now() - lastTic()).count(); }
 
-double tocSeconds() { return std::chrono::duration<double>(Clock::now() - lastTic).count(); }
+double tocSeconds() { return std::chrono::duration<double>(Clock::now() - lastTic()).count(); }
 
 // pause(n): waits n milliseconds and gives n. No events are handled meanwhile, but the
 // figure windows first show what the command has drawn so far. The thread sleeps instead
 // of reading the clock in a busy loop; the wait is the same.
 int pause(int milliseconds) {
   if (session::sandboxed) session::checkFailed("pause", "not available in a sandboxed run");
-  if (session::host != nullptr) session::host->showFigures();
+  if (session::runContext->host != nullptr) session::runContext->host->showFigures();
   if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   return milliseconds;
 }
@@ -45,11 +46,11 @@ int pause(int milliseconds) {
 int wait(int period) {
   if (session::sandboxed) session::checkFailed("wait", "not available in a sandboxed run");
   if (period <= 0) return period;
-  if (session::host != nullptr) session::host->showFigures();
+  if (session::runContext->host != nullptr) session::runContext->host->showFigures();
   auto step = std::chrono::milliseconds(period);
-  auto elapsed = Clock::now() - lastTic;
+  auto elapsed = Clock::now() - lastTic();
   auto periods = elapsed / step;
-  std::this_thread::sleep_until(lastTic + (periods + 1) * step);
+  std::this_thread::sleep_until(lastTic() + (periods + 1) * step);
   return period;
 }
 

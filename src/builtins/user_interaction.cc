@@ -2,12 +2,11 @@
 // getch (one key) and messageBox. Without a host (unit tests) no one can answer.
 #include <string>
 
-#include "builtins/families.h"
-#include "builtins/routine_support.h"
 #include "base/errors.h"
 #include "base/host.h"
-#include "base/process_state.h"
 #include "base/run_context.h"
+#include "builtins/families.h"
+#include "builtins/routine_support.h"
 #include "values/jmatrix.h"
 
 namespace zirbin::builtins {
@@ -21,7 +20,8 @@ using session::RuntimeError;
 // give: the call fails rather than answering "" forever to a loop that waits for a word.
 void getline(Value& prompt, Value& result) {
   std::optional<std::string> line;
-  if (session::host != nullptr) line = session::host->readLine(prompt.toString());
+  if (session::runContext->host != nullptr)
+    line = session::runContext->host->readLine(prompt.toString());
   // An interrupt makes a waiting host give up: the command ends with its report.
   session::pollInterrupt();
   if (!line) throw RuntimeError("in getline: no input left to read");
@@ -33,7 +33,7 @@ void getline(Value& prompt, Value& result) {
 // getch: waits for one key typed in the console and gives its code (0 when no key can
 // come, as in the batch front end).
 double getch() {
-  const int key = session::host != nullptr ? session::host->readKey() : 0;
+  const int key = session::runContext->host != nullptr ? session::runContext->host->readKey() : 0;
   session::pollInterrupt();
   return key;
 }
@@ -41,8 +41,8 @@ double getch() {
 // messageBox(text): a box with the text, an empty caption and an OK button; gives the
 // button code. The batch front end writes the text as a console line instead.
 int messageBox(const Value& text) {
-  if (session::host == nullptr) return session::kAnswerOk;
-  return session::host->messageBox(text.toString(), "", false);
+  if (session::runContext->host == nullptr) return session::kAnswerOk;
+  return session::runContext->host->messageBox(text.toString(), "", false);
 }
 
 constexpr BuiltinEntry kEntries[] = {

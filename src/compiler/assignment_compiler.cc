@@ -3,7 +3,8 @@
 // its statement class.
 #include <string>
 
-#include "engine/registry.h"
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "compiler/expression_compiler.h"
 #include "compiler/statement_compiler.h"
 #include "compiler/token.h"
@@ -11,8 +12,7 @@
 #include "engine/display_statements.h"
 #include "engine/indexed_assign_statements.h"
 #include "engine/indexing_elements.h"
-#include "base/errors.h"
-#include "base/process_state.h"
+#include "engine/registry.h"
 #include "engine/workspace.h"
 #include "values/value.h"
 

@@ -5,16 +5,16 @@
 #include <functional>
 #include <string>
 
-#include "engine/registry.h"
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "compiler/expression_compiler.h"
 #include "compiler/lexer.h"
 #include "compiler/statement_compiler.h"
 #include "compiler/token.h"
 #include "engine/assign_statements.h"
+#include "engine/registry.h"
 #include "engine/user_func_elements.h"
 #include "engine/user_function.h"
-#include "base/errors.h"
-#include "base/process_state.h"
 #include "engine/workspace.h"
 #include "values/element_ops.h"
 #include "values/value.h"

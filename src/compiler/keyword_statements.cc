@@ -2,7 +2,8 @@
 // const, global, persistent, break, continue, end, return, use) and blocks.
 #include <string>
 
-#include "engine/registry.h"
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "compiler/expression_compiler.h"
 #include "compiler/lexer.h"
 #include "compiler/statement_compiler.h"
@@ -10,8 +11,7 @@
 #include "engine/control_statements.h"
 #include "engine/conversion_elements.h"
 #include "engine/evaluatable.h"
-#include "base/errors.h"
-#include "base/process_state.h"
+#include "engine/registry.h"
 #include "engine/workspace.h"
 #include "values/value.h"
 

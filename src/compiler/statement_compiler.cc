@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <array>
 
+#include "base/run_context.h"
 #include "compiler/expression_compiler.h"
 #include "compiler/lexer.h"
 #include "compiler/token.h"
 #include "engine/display_statements.h"
 #include "engine/registry.h"
 #include "engine/workspace.h"
-#include "base/process_state.h"
 
 namespace zirbin::compiler {
 

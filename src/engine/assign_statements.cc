@@ -4,11 +4,11 @@
 
 #include <cstring>
 
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "engine/indexing_elements.h"
 #include "engine/run_state.h"
 #include "engine/scalar_fast_elements.h"
-#include "base/errors.h"
-#include "base/process_state.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 
@@ -335,8 +335,8 @@ void ReturnStm::exe() {
     const Value* result = expression_->pValue(lease.value());
     if (result != target_) target_->assign(*result);
   }
-  session::keepRunning = false;
-  session::stopReason = session::StopReason::kReturn;
+  session::runContext->keepRunning = false;
+  session::runContext->stopReason = session::StopReason::kReturn;
 }
 
 bool WithAnyValueStm::uses(const Value* value) const {

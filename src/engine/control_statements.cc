@@ -1,20 +1,17 @@
 // Conditionals, loops, break and continue.
 #include "engine/control_statements.h"
 
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "engine/indexing_elements.h"
 #include "engine/scalar_fast_elements.h"
-#include "base/errors.h"
-#include "base/process_state.h"
-#include "base/run_context.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 
 namespace zirbin::engine {
 
-using session::keepRunning;
 using session::RuntimeError;
 using session::StopReason;
-using session::stopReason;
 using values::DoubleValue;
 using values::IntValue;
 
@@ -24,10 +21,10 @@ namespace {
 // `continue`); a `break` ends the loop with keepRunning set again; a `return` ends it and
 // leaves keepRunning clear for the enclosing blocks.
 inline bool loopGoesOn() {
-  if (stopReason == StopReason::kReturn) return false;
-  const bool goOn = stopReason == StopReason::kContinue;
-  keepRunning = true;
-  stopReason = StopReason::kReturn;
+  if (session::runContext->stopReason == StopReason::kReturn) return false;
+  const bool goOn = session::runContext->stopReason == StopReason::kContinue;
+  session::runContext->keepRunning = true;
+  session::runContext->stopReason = StopReason::kReturn;
   return goOn;
 }
 
@@ -112,11 +109,11 @@ void UnlessStm::exe() {
 }
 
 void WhileStm::exe() {
-  while (keepRunning) {
+  while (session::runContext->keepRunning) {
     if (!condition("non-scalar condition in while clause")) return;
     session::pollInterrupt();
     body_->exe();
-    if (!keepRunning && !loopGoesOn()) return;
+    if (!session::runContext->keepRunning && !loopGoesOn()) return;
   }
 }
 
@@ -138,19 +135,19 @@ void ForStm::exe() {
   const int n = range.size;
   if (range.valueType() == values::INTEGER_VAL) {
     const int* elements = static_cast<IntValue&>(range).data;
-    for (int i = 0; i < n && keepRunning; ++i) {
+    for (int i = 0; i < n && session::runContext->keepRunning; ++i) {
       setLoopInt(variable_, isDouble, elements[i]);
       session::pollInterrupt();
       body_->exe();
-      if (!keepRunning && !loopGoesOn()) return;
+      if (!session::runContext->keepRunning && !loopGoesOn()) return;
     }
   } else if (range.valueType() == values::DOUBLE_VAL) {
     const double* elements = static_cast<DoubleValue&>(range).data;
-    for (int i = 0; i < n && keepRunning; ++i) {
+    for (int i = 0; i < n && session::runContext->keepRunning; ++i) {
       setLoopDouble(variable_, isDouble, elements[i]);
       session::pollInterrupt();
       body_->exe();
-      if (!keepRunning && !loopGoesOn()) return;
+      if (!session::runContext->keepRunning && !loopGoesOn()) return;
     }
   } else {
     throw session::OperatorCode('=');  // a complex or list range cannot feed the variable
@@ -168,20 +165,20 @@ void ForStm::runSequence() {
   if (sequence->resultType() == values::INTEGER_VAL) {
     int x = values::truncateToInt(start);
     const int intStep = values::truncateToInt(step);
-    for (int i = 0; i < n && keepRunning; ++i, x += intStep) {
+    for (int i = 0; i < n && session::runContext->keepRunning; ++i, x += intStep) {
       setLoopInt(variable_, isDouble, x);
       session::pollInterrupt();
       body_->exe();
-      if (!keepRunning && !loopGoesOn()) return;
+      if (!session::runContext->keepRunning && !loopGoesOn()) return;
     }
     return;
   }
   double x = start;
-  for (int i = 0; i < n && keepRunning; ++i, x += step) {
+  for (int i = 0; i < n && session::runContext->keepRunning; ++i, x += step) {
     setLoopDouble(variable_, isDouble, x);
     session::pollInterrupt();
     body_->exe();
-    if (!keepRunning && !loopGoesOn()) return;
+    if (!session::runContext->keepRunning && !loopGoesOn()) return;
   }
 }
 
@@ -195,7 +192,7 @@ void ForInStm::exe() {
   const int type = collection_->valueType();
   if (type == values::COMPLEX_VAL) return;  // a complex collection runs no iterations
   // The collection is read afresh each time: a body that grows it runs more often.
-  for (int i = 0; i < collection_->size && keepRunning; ++i) {
+  for (int i = 0; i < collection_->size && session::runContext->keepRunning; ++i) {
     if (type == values::INTEGER_VAL) {
       setLoopInt(variable_, isDouble, static_cast<IntValue*>(collection_)->data[i]);
     } else if (type == values::DOUBLE_VAL) {
@@ -215,18 +212,18 @@ void ForInStm::exe() {
     if (counter_) counter_->assignDouble(i + 1);
     session::pollInterrupt();
     body_->exe();
-    if (!keepRunning && !loopGoesOn()) return;
+    if (!session::runContext->keepRunning && !loopGoesOn()) return;
   }
 }
 
 void BreakStm::exe() {
-  keepRunning = false;
-  stopReason = StopReason::kBreak;
+  session::runContext->keepRunning = false;
+  session::runContext->stopReason = StopReason::kBreak;
 }
 
 void ContinueStm::exe() {
-  keepRunning = false;
-  stopReason = StopReason::kContinue;
+  session::runContext->keepRunning = false;
+  session::runContext->stopReason = StopReason::kContinue;
 }
 
 }  // namespace zirbin::engine

@@ -5,12 +5,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/console_output.h"
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "engine/run_state.h"
 #include "engine/user_function.h"
 #include "engine/workspace.h"
-#include "base/console_output.h"
-#include "base/errors.h"
-#include "base/process_state.h"
 #include "values/display.h"
 #include "values/value.h"
 
@@ -27,8 +27,8 @@ constexpr int kSourceLinesAfter = 10;
 
 // The running user function a breakpoint lies in, found by its name.
 const UserFunc* runningFunction(const std::string& name) {
-  if (name.empty() || !session::workspace) return nullptr;
-  auto* table = dynamic_cast<const FunctionTable*>(session::workspace->functionTable());
+  if (name.empty() || !session::runContext->workspace) return nullptr;
+  auto* table = dynamic_cast<const FunctionTable*>(session::runContext->workspace->functionTable());
   return table ? table->get(name) : nullptr;
 }
 }  // namespace
@@ -43,11 +43,11 @@ void AssignAndDisplayStm::exe() {
   body_->exe();
   lastResult().store(*shown_);
   const bool named = !name_.empty();
-  if (named && session::console) {
+  if (named && session::runContext->console) {
     // A single number follows its name on the same line; a larger value starts below it.
     std::string header = name_;
     header += shown_->size == 1 ? " = " : " =";
-    session::console->print(header, true, session::kPrintText);
+    session::runContext->console->print(header, true, session::kPrintText);
   }
   values::Display(*shown_, false, !named || shown_->size != 1, named);
 }
@@ -94,7 +94,7 @@ std::string valueSummary(const Value* value) {
 
 session::DebugView debugView(int line, const Value* shown, const UserFunc* function) {
   session::DebugView view;
-  view.caption = session::stepping ? "Stepping" : "Breakpoint";
+  view.caption = session::runContext->stepping ? "Stepping" : "Breakpoint";
   view.caption += " at line " + std::to_string(line);
   view.labels = "expr value";
   view.values = valueSummary(shown);
@@ -138,19 +138,19 @@ std::string sourceLines(const UserFunc& function, int first, int last) {
 }
 
 void debugStop(int line, const Value* shown, const UserFunc* function) {
-  if (!session::breakpointsActive) return;
+  if (!session::runContext->breakpointsActive) return;
   const session::DebugView view = debugView(line, shown, function);
-  if (!session::host) {
+  if (!session::runContext->host) {
     for (const std::string& text : session::debugViewLines(view)) consoleLine(text);
     return;
   }
-  switch (session::host->debuggerStop(view)) {
+  switch (session::runContext->host->debuggerStop(view)) {
     case session::DebugCommand::kStep:
-      session::stepping = true;
+      session::runContext->stepping = true;
       break;
     case session::DebugCommand::kContinue:
     case session::DebugCommand::kClose:
-      session::stepping = false;
+      session::runContext->stepping = false;
       break;
     case session::DebugCommand::kHalt:
       throw session::RuntimeError("execution halted from debugger");

@@ -3,25 +3,23 @@
 
 #include "base/console_output.h"
 #include "base/errors.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
 #include "values/value.h"
 
 namespace zirbin::engine {
 
-namespace {
-int lastLineReported = -1;  // -1: nothing reported yet
-}  // namespace
-
 void consoleLine(const std::string& text) {
-  if (session::console) session::console->print(text, true, session::kPrintText);
+  if (session::runContext->console)
+    session::runContext->console->print(text, true, session::kPrintText);
 }
 
 void reportLine(int n) {
-  if (n >= 1 && n != lastLineReported) consoleLine("at line " + std::to_string(n));
-  lastLineReported = n;
+  int& last = session::runContext->lastLineReported;
+  if (n >= 1 && n != last) consoleLine("at line " + std::to_string(n));
+  last = n;
 }
 
-void resetReportedLine() { lastLineReported = -1; }
+void resetReportedLine() { session::runContext->lastLineReported = -1; }
 
 LastResult::LastResult() {
   for (int t = 0; t < 4; ++t) slots_[t] = values::newValue(t);

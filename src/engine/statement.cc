@@ -3,14 +3,13 @@
 
 #include <algorithm>
 
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "engine/assign_statements.h"
 #include "engine/display_statements.h"
 #include "engine/indexing_elements.h"
 #include "engine/leaf_elements.h"
 #include "engine/run_state.h"
-#include "base/errors.h"
-#include "base/process_state.h"
-#include "base/run_context.h"
 #include "values/display.h"
 #include "values/value.h"
 
@@ -45,7 +44,7 @@ void EvalStm::exe() {
 void EvalAndDisplayStm::exe() {
   const int type = expression_->resultType();
   const Value* result;
-  session::answerPrinted = false;
+  session::runContext->answerPrinted = false;
   if (type == kUnknownType) {
     if (expression_->nodeKind() != kListItemNode) {
       throw RuntimeError("EvalAndDisplayStm::exe not yet handling this case");
@@ -59,8 +58,8 @@ void EvalAndDisplayStm::exe() {
     lastResult().store(*evaluate());
     result = &lastResult().current();
   }
-  if (session::answerPrinted) {
-    session::answerPrinted = false;
+  if (session::runContext->answerPrinted) {
+    session::runContext->answerPrinted = false;
     return;
   }
   values::displayTo(output_, *result, false, true, marker_ == '?');
@@ -75,13 +74,13 @@ void BlockStm::exe() {
   const StatementPtr* running = nullptr;
   try {
     for (const StatementPtr& statement : statements_) {
-      if (!session::keepRunning) return;
+      if (!session::runContext->keepRunning) return;
       session::pollInterrupt();
       running = &statement;
       statement->exe();
       // Looked at after each statement: "Step" at a breakpoint steps through the rest of
       // the block the breakpoint is in. A breakpoint has stopped for itself already.
-      if (session::stepping && !dynamic_cast<const BreakPointStm*>(statement.get())) {
+      if (session::runContext->stepping && !dynamic_cast<const BreakPointStm*>(statement.get())) {
         const auto* assignment = dynamic_cast<const AssignStm*>(statement.get());
         debugStop(statement->line(), assignment ? assignment->target() : nullptr, nullptr);
       }

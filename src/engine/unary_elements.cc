@@ -1,6 +1,7 @@
 // The unary operator node and the factorial tables.
 #include "engine/unary_elements.h"
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -20,16 +21,18 @@ constexpr int kIntFactorialLimit = 13;
 // 170! is the largest factorial a double holds; 171! is infinite.
 constexpr int kDoubleFactorialTableLimit = 170;
 
-// The factorial tables: process-wide, grown on demand, never shrunk.
-std::vector<int>& intFactorials() {
-  static std::vector<int> table{1};
+// The factorial tables, computed at compile time: constants that every session shares.
+constexpr std::array<int, kIntFactorialLimit> kIntFactorials = [] {
+  std::array<int, kIntFactorialLimit> table{1};
+  for (int k = 1; k < kIntFactorialLimit; ++k) table[k] = table[k - 1] * k;
   return table;
-}
+}();
 
-std::vector<double>& doubleFactorials() {
-  static std::vector<double> table{1.0};
+constexpr std::array<double, kDoubleFactorialTableLimit + 1> kDoubleFactorials = [] {
+  std::array<double, kDoubleFactorialTableLimit + 1> table{1.0};
+  for (int k = 1; k <= kDoubleFactorialTableLimit; ++k) table[k] = table[k - 1] * k;
   return table;
-}
+}();
 
 void factorials(Value& value) {
   if (value.valueType() == kIntType) {
@@ -46,11 +49,7 @@ void factorials(Value& value) {
 int intFactorial(int n) {
   session::check(n >= 0, "factorial", "n! with integer n < 0 is not allowed");
   session::check(n < kIntFactorialLimit, "factorial", "integer overflow");
-  std::vector<int>& table = intFactorials();
-  while (static_cast<int>(table.size()) <= n) {
-    table.push_back(table.back() * static_cast<int>(table.size()));
-  }
-  return table[n];
+  return kIntFactorials[n];
 }
 
 double doubleFactorial(double x) {
@@ -58,11 +57,7 @@ double doubleFactorial(double x) {
   if (n < 0) return std::numeric_limits<double>::infinity();
   if (n > kDoubleFactorialTableLimit || std::isnan(n)) return std::exp(std::lgamma(n + 1));
   const int i = static_cast<int>(n);
-  std::vector<double>& table = doubleFactorials();
-  while (static_cast<int>(table.size()) <= i) {
-    table.push_back(table.back() * static_cast<double>(table.size()));
-  }
-  return table[i];
+  return kDoubleFactorials[i];
 }
 
 const Value* UnaryOpElement::pValue(Value& workspace) {

@@ -3,11 +3,11 @@
 
 #include <algorithm>
 
-#include "engine/indexing_elements.h"
-#include "engine/user_function.h"
-#include "engine/run_state.h"
 #include "base/errors.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
+#include "engine/indexing_elements.h"
+#include "engine/run_state.h"
+#include "engine/user_function.h"
 #include "values/value.h"
 
 namespace zirbin::engine {
@@ -35,13 +35,14 @@ class BusyFlag {
 // One level of the call trace while `debug` is on: shows "-" per level, "> " and the name.
 class TraceLevel {
  public:
-  explicit TraceLevel(const std::string& name) : on_(session::callTrace) {
+  explicit TraceLevel(const std::string& name) : on_(session::runContext->callTrace) {
     if (!on_) return;
-    ++session::traceDepth;
-    consoleLine(std::string(static_cast<std::size_t>(session::traceDepth), '-') + "> " + name);
+    ++session::runContext->traceDepth;
+    consoleLine(std::string(static_cast<std::size_t>(session::runContext->traceDepth), '-') + "> " +
+                name);
   }
   ~TraceLevel() {
-    if (on_) --session::traceDepth;
+    if (on_) --session::runContext->traceDepth;
   }
   TraceLevel(const TraceLevel&) = delete;
   TraceLevel& operator=(const TraceLevel&) = delete;
@@ -53,8 +54,8 @@ class TraceLevel {
 // The call trace is off while a quick function is evaluated.
 class QuietTrace {
  public:
-  QuietTrace() : saved_(session::callTrace) { session::callTrace = false; }
-  ~QuietTrace() { session::callTrace = saved_; }
+  QuietTrace() : saved_(session::runContext->callTrace) { session::runContext->callTrace = false; }
+  ~QuietTrace() { session::runContext->callTrace = saved_; }
   QuietTrace(const QuietTrace&) = delete;
   QuietTrace& operator=(const QuietTrace&) = delete;
 

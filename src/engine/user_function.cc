@@ -5,11 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "engine/assign_statements.h"
 #include "engine/run_state.h"
-#include "base/errors.h"
-#include "base/process_state.h"
-#include "base/run_context.h"
 #include "values/math_matrix.h"
 #include "values/value.h"
 
@@ -20,18 +19,16 @@ using session::SyntaxError;
 
 namespace {
 
-int totalActivations = 0;
-
 // Counts one activation of any user function for the time of a call.
 class ActivationCount {
  public:
   explicit ActivationCount(const std::string& name) {
-    if (totalActivations >= kMaxTotalActivations) {
+    if (session::runContext->activeCalls >= kMaxTotalActivations) {
       session::checkFailed(name, "max recursion depth exceeded");
     }
-    ++totalActivations;
+    ++session::runContext->activeCalls;
   }
-  ~ActivationCount() { --totalActivations; }
+  ~ActivationCount() { --session::runContext->activeCalls; }
   ActivationCount(const ActivationCount&) = delete;
   ActivationCount& operator=(const ActivationCount&) = delete;
 };
@@ -56,7 +53,7 @@ bool suits(int t, int p) { return t == p || (t < p && p <= values::COMPLEX_VAL);
 
 }  // namespace
 
-int activeCalls() { return totalActivations; }
+int activeCalls() { return session::runContext->activeCalls; }
 
 bool FunctionDeclaration::matches(const FunctionDeclaration& other) const {
   return parameterTypes == other.parameterTypes && outputTypes == other.outputTypes &&
@@ -284,7 +281,8 @@ void UserFunc::call(std::span<const Value* const> arguments, std::span<Value* co
     bindArguments(arguments);
     binding = false;
     body_->exe();
-    session::keepRunning = !session::haltRequested && !session::endRequested;
+    session::runContext->keepRunning =
+        !session::haltRequested && !session::runContext->endRequested;
     if (!assignSingleDouble(result, *output_)) result.assign(*output_);
     for (std::size_t k = 0; k < extraTargets.size() && k < extras_.size(); ++k) {
       if (extras_[k]->valueType() != values::DOUBLE_VAL) {
@@ -301,7 +299,8 @@ void UserFunc::call(std::span<const Value* const> arguments, std::span<Value* co
       // The first failure is the one reported.
     }
     consoleLine("in " + name() + ";");
-    session::keepRunning = !session::haltRequested && !session::endRequested;
+    session::runContext->keepRunning =
+        !session::haltRequested && !session::runContext->endRequested;
     --depth_;
     if (depth_ > 0) {
       popFrame();
@@ -332,11 +331,11 @@ void UserFunc::callMouse(const Value& first, const Value& second, Value& result)
       if (i >= firstDefault) locals_[i]->assignDouble(declaration_.defaults[i - firstDefault]);
     }
     body_->exe();
-    session::keepRunning = !session::haltRequested;
+    session::runContext->keepRunning = !session::haltRequested;
     result.assign(*output_);
   } catch (...) {
     consoleLine("in " + name() + ";");
-    session::keepRunning = !session::haltRequested;
+    session::runContext->keepRunning = !session::haltRequested;
     --depth_;
     releaseArrays();
     throw;

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/registry.h"
 #include "base/console_output.h"
 #include "base/errors.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
+#include "engine/registry.h"
 #include "values/value.h"
 
 namespace zirbin::session {
@@ -70,13 +70,13 @@ Workspace::Workspace(ConsoleLine console) : console_(std::move(console)) {
   installUserConstants();
 }
 
-Workspace::~Workspace() { clearAll(false); }
+Workspace::~Workspace() { removeOwnSymbols(); }
 
 void Workspace::print(const std::string& text) const {
   if (console_) {
     console_(text);
-  } else if (console) {
-    console->print(text, true, kPrintText);
+  } else if (runContext->console) {
+    runContext->console->print(text, true, kPrintText);
   }
 }
 
@@ -230,13 +230,17 @@ ClearResult Workspace::clearSymbol(const std::string& name, bool constMode) {
   ZB_UNREACHABLE();
 }
 
-void Workspace::clearAll(bool rebuild) {
+void Workspace::removeOwnSymbols() {
   if (functions_) functions_->removeAll();
   // Statements compiled earlier in the command that runs "clear" may still point at the
   // values; releaseRetired frees them after the command.
   for (auto& [name, value] : globals_) retire(std::move(value));
   globals_.clear();
   userConstants_.clear();
+}
+
+void Workspace::clearAll(bool rebuild) {
+  removeOwnSymbols();
   if (rebuild) {
     fillNamedConstants();
     installUserConstants();

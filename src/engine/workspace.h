@@ -94,7 +94,8 @@ class Workspace {
   // `console` receives the workspace's console lines (when empty they go to the running
   // session's console).
   explicit Workspace(ConsoleLine console = {});
-  // Does clearAll(false).
+  // Removes every user function, global variable and user constant. The named-constant
+  // table stays: the other sessions of the process go on using it.
   ~Workspace();
   Workspace(const Workspace&) = delete;
   Workspace& operator=(const Workspace&) = delete;
@@ -151,6 +152,11 @@ class Workspace {
   // table is emptied as well.
   void clearAll(bool rebuild);
 
+ private:
+  // The part of clearAll that touches only this workspace.
+  void removeOwnSymbols();
+
+ public:
   // The in-use check of `clear`: the compiler registers a query that says whether an open
   // statement refers to a value. Returns true iff the query says so.
   using InUseQuery = std::function<bool(const values::Value* value)>;

@@ -7,13 +7,13 @@
 #include <span>
 #include <string>
 
+#include "base/console_output.h"
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "engine/registry.h"
 #include "files/open_files.h"
 #include "files/text_files.h"
 #include "files/value_files.h"
-#include "base/console_output.h"
-#include "base/errors.h"
-#include "base/process_state.h"
 #include "values/math_matrix.h"
 #include "values/value.h"
 
@@ -25,23 +25,23 @@ using builtins::BuiltinKind;
 using values::Value;
 
 const PathList& paths() {
-  if (session::pathList == nullptr)
+  if (session::runContext->pathList == nullptr)
     throw session::RuntimeError("no interpreter session is running");
-  return *session::pathList;
+  return *session::runContext->pathList;
 }
 
 // One console line shown as it stands (a file's text may hold markup characters).
 void plainLine(const std::string& text) {
-  if (session::console == nullptr) return;
-  session::console->print(text, true, session::kPrintText);
-  session::console->newLine();
+  if (session::runContext->console == nullptr) return;
+  session::runContext->console->print(text, true, session::kPrintText);
+  session::runContext->console->newLine();
 }
 
 // One console line of markup.
 void markupLine(const std::string& text) {
-  if (session::console == nullptr) return;
-  session::console->print(text, true, session::kPrintLines);
-  session::console->newLine();
+  if (session::runContext->console == nullptr) return;
+  session::runContext->console->print(text, true, session::kPrintLines);
+  session::runContext->console->newLine();
 }
 
 // ---- The open-file table (ElementWise int and TwoArg kinds)
@@ -112,8 +112,8 @@ void qloadBuiltin(BuiltinArgs& args, Value& result, std::span<Value* const>) {
 // list or complex value makes the call give that type; numbers and strings keep the double
 // result, which holds them (ints widened, a string keeping its kind).
 int qloadResultType(const std::string& name) {
-  if (session::pathList == nullptr) return -1;
-  const std::optional<int> type = storedValueType(*session::pathList, name);
+  if (session::runContext->pathList == nullptr) return -1;
+  const std::optional<int> type = storedValueType(*session::runContext->pathList, name);
   if (!type || *type <= values::DOUBLE_VAL) return -1;
   return *type;
 }

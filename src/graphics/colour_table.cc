@@ -55,9 +55,4 @@ Rgb ColourTable::colourOf(char letter) const {
 
 void ColourTable::set(char letter, Rgb colour) { colours_[letter] = colour; }
 
-ColourTable& colourTable() {
-  static ColourTable table;
-  return table;
-}
-
 }  // namespace zirbin::graphics

@@ -38,7 +38,7 @@ class ColourTable {
   std::map<char, Rgb> colours_;
 };
 
-// The process-wide table, built on first use. Written by `useColour` and `set`.
+// The running session's table (graphics_state.h). Written by `useColour` and `set`.
 ColourTable& colourTable();
 
 }  // namespace zirbin::graphics

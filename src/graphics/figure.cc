@@ -140,8 +140,8 @@ int FigureRegistry::figure(int n) {
 
 Figure& FigureRegistry::open(int number) {
   auto figure = std::make_unique<Figure>(number);
-  if (factory_) {
-    std::unique_ptr<FigureView> view = factory_(*figure);
+  if (const ViewFactory& factory = viewFactory()) {
+    std::unique_ptr<FigureView> view = factory(*figure);
     if (!view) throw session::RuntimeError("Graphics or memory problem: could not open a window");
     figure->setView(std::move(view));
   }
@@ -168,16 +168,16 @@ Figure& FigureRegistry::requireCurrent() const {
   return *current_;
 }
 
+FigureRegistry::ViewFactory& FigureRegistry::viewFactory() {
+  static ViewFactory factory;
+  return factory;
+}
+
 Figure* FigureRegistry::find(int number) const {
   for (const auto& f : figures_) {
     if (f->number() == number) return f.get();
   }
   return nullptr;
-}
-
-FigureRegistry& figures() {
-  static FigureRegistry registry;
-  return registry;
 }
 
 }  // namespace zirbin::graphics

@@ -136,7 +136,7 @@ class Figure {
 // The highest figure number.
 inline constexpr int kMaxFigureNumber = 128;
 
-// The open figures in creation order and the current figure. Process-wide: see figures().
+// The open figures in creation order and the current figure. One per session: see figures().
 class FigureRegistry {
  public:
   FigureRegistry() = default;
@@ -165,17 +165,22 @@ class FigureRegistry {
   // The screen front end opens a window for every new figure through this factory; it
   // returns null when the window cannot be made. Without a factory figures are headless.
   using ViewFactory = std::function<std::unique_ptr<FigureView>(Figure&)>;
-  void setViewFactory(ViewFactory factory) { factory_ = std::move(factory); }
+  // The factory is the screen front end's, one for the whole process: every session's
+  // registry uses it, whichever context sets it. Set on the interpreter thread.
+  static void setViewFactory(ViewFactory factory) { viewFactory() = std::move(factory); }
 
  private:
   Figure& open(int number);
 
   std::vector<std::unique_ptr<Figure>> figures_;
   Figure* current_ = nullptr;
-  ViewFactory factory_;
+  static ViewFactory& viewFactory();
 };
 
-// The process-wide registry. Written by the figure built-ins and the figure windows.
+// The running session's registry (graphics_state.h): the figures of the session whose
+// command runs on this thread. Written by the figure built-ins and the figure windows. A
+// front end that looks at a session's figures from another thread enters that session's
+// run context first (session::RunContextScope).
 FigureRegistry& figures();
 
 }  // namespace zirbin::graphics

@@ -204,11 +204,6 @@ FigureEvent atMouse(const FigureEvent& e) {
 
 }  // namespace
 
-MouseState& mouseState() {
-  static MouseState state;
-  return state;
-}
-
 Frame& frameAt(Figure& figure, int x, int y) {
   for (size_t i = 0; i < figure.frameCount(); ++i) {
     PixelRect r = figure.frame(i).frameRect();

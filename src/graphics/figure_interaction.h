@@ -33,8 +33,8 @@ struct MouseState {
   std::vector<double> control;  // [number, value] of the last control command (11, "f")
 };
 
-// The process-wide mouse state. Written by the window procedure (on the interpreter
-// thread) and by setmouse and getmouse.
+// The running session's mouse state (graphics_state.h). Written by the window procedure
+// (on the interpreter thread) and by setmouse and getmouse.
 MouseState& mouseState();
 
 // What the window procedure needs of the interpreter instance that owns the figures.
@@ -57,11 +57,6 @@ class FigureCallbacks {
   // does not run the next event's callback inside itself.
   virtual bool inCallback() const = 0;
 };
-
-// The callbacks of the running instance: set by the command cycle while it runs a
-// command or handles figure events (beside session::console); null otherwise. The waiting
-// built-ins hand the events they receive to handleFigureEvent with these.
-inline FigureCallbacks* figureCallbacks = nullptr;
 
 // The figure window procedure: applies `event` to the open figure it names (events of a
 // figure no longer open are dropped), updating the mouse state and calling callbacks.

@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "graphics/figure.h"
 #include "base/errors.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
+#include "graphics/figure.h"
+#include "graphics/graphics_state.h"
 
 namespace zirbin::graphics {
 
@@ -231,7 +232,7 @@ int Frame::addItem(std::unique_ptr<Plotable> item) {
       if (old.kind() == kKindText && old.x == item->x && old.y == item->y &&
           static_cast<const TextLabel&>(old).anchor == anchor) {
         items_[i] = std::move(item);
-        if (session::textRedraw) {
+        if (graphicsState().textRedraw) {
           showAgain();
         } else {
           showItem(i);

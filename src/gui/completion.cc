@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <set>
 
+#include "base/run_context.h"
 #include "engine/registry.h"
 #include "engine/user_function.h"
-#include "session/interpreter_session.h"
-#include "base/process_state.h"
 #include "engine/workspace.h"
+#include "session/interpreter_session.h"
 
 namespace zirbin::gui {
 

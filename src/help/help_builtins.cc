@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/registry.h"
-#include "builtins/routine_support.h"
-#include "files/state_dir.h"
-#include "help/help_lookup.h"
 #include "base/console_output.h"
 #include "base/errors.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
 #include "base/sandbox.h"
+#include "builtins/routine_support.h"
+#include "engine/registry.h"
+#include "files/state_dir.h"
+#include "help/help_lookup.h"
 #include "values/value.h"
 
 extern char** environ;
@@ -38,22 +38,24 @@ constexpr long kMaxPropertyRows = 1000000;
 constexpr int kWordPrecision = 17;
 
 void consoleLines(const std::string& text) {
-  if (session::console != nullptr) session::console->print(text + "\n", true, session::kPrintLines);
+  if (session::runContext->console != nullptr)
+    session::runContext->console->print(text + "\n", true, session::kPrintLines);
 }
 
 // The value 0 is not shown after the text: the display statement sees answerPrinted.
 double help() {
   consoleLines(introductionText());
-  session::answerPrinted = true;
+  session::runContext->answerPrinted = true;
   return 0;
 }
 
 // whatis("name"): the description of the name, as a string.
 void whatis(Value& argument, Value& result) {
   if (!argument.isChar()) session::checkFailed("whatis", "requires a name as a string");
-  if (session::workspace == nullptr) session::checkFailed("whatis", "no session is running");
+  if (session::runContext->workspace == nullptr)
+    session::checkFailed("whatis", "no session is running");
   const std::string name = argument.toString();
-  result.assignString(describeName(*session::workspace, name));
+  result.assignString(describeName(*session::runContext->workspace, name));
 }
 
 // typeinfo(x): the shape kind code of x (0 plain, 1 boolean, 2 characters, 3 paired

@@ -9,15 +9,15 @@
 #include <fstream>
 #include <string_view>
 
-#include "engine/registry.h"
-#include "compiler/token.h"
-#include "engine/user_function.h"
-#include "files/state_dir.h"
 #include "base/console_output.h"
 #include "base/errors.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
 #include "base/sandbox.h"
+#include "compiler/token.h"
+#include "engine/registry.h"
+#include "engine/user_function.h"
 #include "engine/workspace.h"
+#include "files/state_dir.h"
 #include "values/value.h"
 
 extern char** environ;

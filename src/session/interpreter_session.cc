@@ -4,15 +4,16 @@
 
 #include <filesystem>
 
+#include "base/host.h"
+#include "base/run_context.h"
 #include "compiler/statement_compiler.h"
 #include "engine/run_state.h"
 #include "engine/statement.h"
 #include "engine/user_function.h"
 #include "files/atomic_file.h"
 #include "files/state_dir.h"
-#include "base/host.h"
-#include "base/process_state.h"
 #include "graphics/figure_interaction.h"
+#include "session/run_context_parts.h"
 #include "session/session_commands.h"
 #include "session/session_figure_callbacks.h"
 #include "session/session_file.h"
@@ -24,73 +25,6 @@ namespace {
 // A temporary file of a save this old belongs to no save still running: a save takes
 // well under a second.
 constexpr std::chrono::seconds kStaleSaveAge{60};
-
-// Makes a session's output, workspace, host and path list the process-wide ones (and the
-// session the running one) while one of its commands runs, and puts the previous ones back
-// afterwards (a secondary session may run inside another's callback).
-InterpreterSession* runningSession = nullptr;
-
-class ConsoleScope {
- public:
-  ConsoleScope(RunContext& context, ConsoleOutput& output, Workspace& running,
-               Host& sessionHost, files::PathList& paths, InterpreterSession* session = nullptr)
-      : savedContext_(runContext), savedConsole_(console), savedWorkspace_(workspace),
-        savedHost_(host), savedPathList_(pathList), savedSession_(runningSession),
-        savedCallbacks_(graphics::figureCallbacks) {
-    runContext = &context;
-    console = &output;
-    workspace = &running;
-    host = &sessionHost;
-    pathList = &paths;
-    if (session) {
-      runningSession = session;
-      graphics::figureCallbacks = &session->figureCallbacks();
-    }
-  }
-  ~ConsoleScope() {
-    runContext = savedContext_;
-    console = savedConsole_;
-    workspace = savedWorkspace_;
-    host = savedHost_;
-    pathList = savedPathList_;
-    runningSession = savedSession_;
-    graphics::figureCallbacks = savedCallbacks_;
-  }
-  ConsoleScope(const ConsoleScope&) = delete;
-  ConsoleScope& operator=(const ConsoleScope&) = delete;
-
- private:
-  RunContext* savedContext_;
-  ConsoleOutput* savedConsole_;
-  Workspace* savedWorkspace_;
-  Host* savedHost_;
-  files::PathList* savedPathList_;
-  InterpreterSession* savedSession_;
-  graphics::FigureCallbacks* savedCallbacks_;
-};
-
-// Makes a session's call-trace flag the process-wide one while one of its commands runs
-// and takes back what `debug` left in it afterwards; the flag and trace depth of a command
-// that runs this one (another session's) come back as they were.
-class TraceScope {
- public:
-  explicit TraceScope(bool& sessionTrace)
-      : sessionTrace_(sessionTrace), savedTrace_(callTrace), savedDepth_(traceDepth) {
-    callTrace = sessionTrace;
-  }
-  ~TraceScope() {
-    sessionTrace_ = callTrace;
-    callTrace = savedTrace_;
-    traceDepth = savedDepth_;
-  }
-  TraceScope(const TraceScope&) = delete;
-  TraceScope& operator=(const TraceScope&) = delete;
-
- private:
-  bool& sessionTrace_;
-  bool savedTrace_;
-  int savedDepth_;
-};
 
 // Writes one plain console line: shown literally, whatever characters it holds.
 void printPlainLine(ConsoleOutput& output, const std::string& text) {
@@ -120,15 +54,26 @@ InterpreterSession::InterpreterSession(Host& host, ConsoleOutput& output, bool s
   functions_->setResourceLoader([this](const std::string& name) { return loadResource(name); });
   input_.setScriptLocator([this](const std::string& name) { return findScript(name); });
   compileCommand_ = [this]() { return compiler_->compileCommand(); };
+  context_.console = &output_;
+  context_.workspace = &workspace_;
+  context_.host = &host_;
+  context_.pathList = &pathList_;
+  context_.session = this;
+  context_.figureCallbacks = figureCallbacks_.get();
+  makeRunContextParts(context_);
   if (!secondary_) restoreState();
 }
 
 InterpreterSession::~InterpreterSession() {
   if (!secondary_ && !saved_) saveState();
+  // The session's figures and other parts go first, inside its context, while everything
+  // they may reach is still there.
+  RunContextScope scope(context_);
+  dropRunContextParts(context_);
 }
 
 void InterpreterSession::restoreState() {
-  ConsoleScope scope(context_, output_, workspace_, host_, pathList_);
+  RunContextScope scope(context_);
   // What a save killed half-way left behind: the old files it would have replaced are
   // whole, and the temporary copy (up to the session's size) is of no use to anyone.
   files::removeStaleTemporaries(files::stateDirectory(), "zirbin_", kStaleSaveAge);
@@ -140,7 +85,7 @@ void InterpreterSession::restoreState() {
 bool InterpreterSession::saveState() {
   if (secondary_) return true;
   saved_ = true;
-  ConsoleScope scope(context_, output_, workspace_, host_, pathList_);
+  RunContextScope scope(context_);
   const std::string directory = files::stateDirectory();
   bool ok = false;
   // Nothing may escape a destructor.
@@ -157,7 +102,7 @@ bool InterpreterSession::saveState() {
   return ok;
 }
 
-InterpreterSession* InterpreterSession::running() { return runningSession; }
+InterpreterSession* InterpreterSession::running() { return runContext->session; }
 
 void InterpreterSession::compileDefinitions(const std::string& path) {
   compiler::InputSource source = compiler::InputSource::fromFile(path);
@@ -213,10 +158,9 @@ std::string InterpreterSession::findScript(const std::string& name) const {
 
 bool InterpreterSession::handleFigureEvents() {
   {
-    ConsoleScope scope(context_, output_, workspace_, host_, pathList_, this);
-    TraceScope trace(callTrace_);
+    RunContextScope scope(context_);
     while (std::optional<FigureEvent> event = host_.pollFigureEvent()) {
-      keepRunning = true;
+      context_.keepRunning = true;
       graphics::handleFigureEvent(*event, *figureCallbacks_);
     }
     host_.showFigures();
@@ -249,17 +193,16 @@ void InterpreterSession::interrupt() {
 bool InterpreterSession::runCommand() {
   // An interrupt raised before this command started was meant for an earlier one.
   context_.interrupt.store(false, std::memory_order_relaxed);
-  ConsoleScope scope(context_, output_, workspace_, host_, pathList_, this);
-  TraceScope trace(callTrace_);
+  RunContextScope scope(context_);
   compiler_->setDepth(0);
-  traceDepth = 0;
+  context_.traceDepth = 0;
   engine::resetReportedLine();  // a new command's trace is complete
   std::unique_ptr<engine::Statement> statement;
   try {
     statement = compileCommand_();
     compilePendingBodies();
-    breakpointsActive = true;
-    keepRunning = true;
+    context_.breakpointsActive = true;
+    context_.keepRunning = true;
     if (statement) statement->exe();
     statement.reset();
     // No compiled statement can read them any more. Functions go first: a value a retired

@@ -72,6 +72,10 @@ class InterpreterSession {
   // wake(), which must be as safe as its caller needs). The flag stays raised until the
   // next command starts, which clears it; between commands it does nothing.
   void interrupt();
+  // The session's run context: what its commands change (base/run_context.h). A front end
+  // that looks at the session's figures from another thread enters it with a
+  // RunContextScope while no command runs.
+  RunContext& context() { return context_; }
   // True iff interrupt() was called since the running (or last) command started.
   bool interruptRequested() const { return context_.interrupt.load(std::memory_order_relaxed); }
 
@@ -154,7 +158,6 @@ class InterpreterSession {
   std::unique_ptr<SessionFigureCallbacks> figureCallbacks_;
   CommandCompiler compileCommand_;
   int errorCount_ = 0;
-  bool callTrace_ = false;  // the call trace of `debug`: off when a session is made
   bool saved_ = false;      // saveState has run
 };
 

@@ -7,11 +7,11 @@
 
 #include <optional>
 
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "engine/registry.h"
 #include "files/directory_commands.h"
-#include "base/errors.h"
 #include "session/interpreter_session.h"
-#include "base/process_state.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 
@@ -71,8 +71,8 @@ void debug(BuiltinArgs& args, Value& result, std::span<Value* const>) {
     if (v.size != 1 || v.valueType() > values::DOUBLE_VAL) throw OperatorCode(']');
     on = v.getDouble() != 0;
   }
-  const bool previous = callTrace;
-  callTrace = on;
+  const bool previous = runContext->callTrace;
+  runContext->callTrace = on;
   result.assignInt(previous ? 1 : 0);
 }
 

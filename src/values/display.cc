@@ -9,7 +9,7 @@
 
 #include "base/console_output.h"
 #include "base/errors.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 #include "values/zipped_key.h"
@@ -42,12 +42,11 @@ constexpr int kSeparatorBelowItemSize = 24;
 constexpr int kEmphasisWidening = 4;
 constexpr char kHintSeparator[] = "       = ";
 
-// Process-wide display state: the nesting depth of the lists being displayed.
-int listDepth = 0;
-
+// The nesting depth of the lists being displayed is the running session's
+// (runContext->listDepth).
 struct DepthGuard {
-  DepthGuard() { ++listDepth; }
-  ~DepthGuard() { --listDepth; }
+  DepthGuard() { ++session::runContext->listDepth; }
+  ~DepthGuard() { --session::runContext->listDepth; }
 };
 
 std::string rightAligned(const std::string& text, size_t width) {
@@ -215,7 +214,7 @@ void displayCharacters(LineWriter& writer, const Value& value, char colour, int 
 }
 
 void displayList(LineWriter& writer, const ListValue& list, bool full, int rowLimit) {
-  std::string indent(static_cast<size_t>(listDepth), ' ');
+  std::string indent(static_cast<size_t>(session::runContext->listDepth), ' ');
   writer.line("{*" + indent + "[}");
   {
     DepthGuard depth;
@@ -308,7 +307,8 @@ void displayTo(session::ConsoleOutput& out, const Value& value, bool full, bool 
 }
 
 void Display(const Value& value, bool full, bool first, bool hint) {
-  if (session::console) displayTo(*session::console, value, full, first, hint);
+  if (session::runContext->console)
+    displayTo(*session::runContext->console, value, full, first, hint);
 }
 
 }  // namespace zirbin::values

@@ -14,7 +14,7 @@
 
 #include "base/console_output.h"
 #include "base/errors.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
 #include "values/allocation_limit.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
@@ -55,9 +55,9 @@ std::unique_ptr<Value> newValue(int typeCode) {
     case COMPLEX_VAL: return std::make_unique<ComplexValue>();
     case LIST_VAL: return std::make_unique<ListValue>();
     default:
-      if (session::console) {
-        session::console->print("variable of unknown type declared; double assumed", true,
-                                 session::kPrintLines);
+      if (session::runContext->console) {
+        session::runContext->console->print("variable of unknown type declared; double assumed",
+                                            true, session::kPrintLines);
       }
       return std::make_unique<DoubleValue>();
   }

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/registry.h"
 #include "base/errors.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
+#include "engine/registry.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 

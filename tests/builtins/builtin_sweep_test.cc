@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "base/host.h"
+#include "base/run_context.h"
+#include "base/sandbox.h"
 #include "engine/registry.h"
 #include "gui/console_buffer.h"
 #include "gui/plain_text.h"
-#include "base/host.h"
 #include "session/interpreter_session.h"
-#include "base/process_state.h"
-#include "base/sandbox.h"
 #include "values/allocation_limit.h"
 
 namespace zirbin::builtins {

@@ -7,8 +7,8 @@ namespace {
 
 class Evaluation : public ::testing::Test {
  protected:
-  Evaluation() { session::workspace = &workspace; }
-  ~Evaluation() override { session::workspace = nullptr; }
+  Evaluation() { session::runContext->workspace = &workspace; }
+  ~Evaluation() override { session::runContext->workspace = nullptr; }
   session::Workspace workspace;
 };
 

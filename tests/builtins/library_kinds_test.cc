@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "base/run_context.h"
 #include "engine/registry.h"
-#include "base/process_state.h"
 
 namespace zirbin::builtins {
 namespace {

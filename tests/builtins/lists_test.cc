@@ -8,8 +8,8 @@ namespace {
 // Sends the session console's output to a buffer for the duration of a test.
 class CapturedConsole {
  public:
-  CapturedConsole() { session::console = &buffer; }
-  ~CapturedConsole() { session::console = nullptr; }
+  CapturedConsole() { session::runContext->console = &buffer; }
+  ~CapturedConsole() { session::runContext->console = nullptr; }
   gui::ConsoleBuffer buffer;
 };
 

@@ -69,8 +69,10 @@ inline std::unique_ptr<FunctionArgument> cpp(std::function<double(double)> f,
 // Keeps every line written to the session console while it lives.
 class ConsoleCapture : public session::ConsoleOutput {
  public:
-  ConsoleCapture() : previous_(session::console) { session::console = this; }
-  ~ConsoleCapture() override { session::console = previous_; }
+  ConsoleCapture() : previous_(session::runContext->console) {
+    session::runContext->console = this;
+  }
+  ~ConsoleCapture() override { session::runContext->console = previous_; }
   void print(const std::string& text, bool, int) override {
     for (char c : text) {
       if (c == '\n') {

@@ -5,8 +5,8 @@
 #include <sstream>
 #include <string>
 
+#include "base/run_context.h"
 #include "engine/registry.h"
-#include "base/process_state.h"
 
 namespace zirbin::builtins {
 namespace {

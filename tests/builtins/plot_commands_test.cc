@@ -8,12 +8,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/run_context.h"
+#include "builtin_call.h"
 #include "engine/registry.h"
 #include "graphics/figure.h"
+#include "graphics/graphics_state.h"
 #include "graphics/plotables.h"
 #include "graphics/svg_export.h"
-#include "base/process_state.h"
-#include "builtin_call.h"
 
 namespace zirbin::builtins::testing {
 namespace {
@@ -26,8 +27,8 @@ class PlotCommands : public ::testing::Test {
  protected:
   void SetUp() override {
     figures().close(0);
-    session::curveColourCount = 0;
-    session::curveColourFirstX = session::curveColourLastX = 0;
+    graphics::graphicsState().curveColourCount = 0;
+    graphics::graphicsState().curveColourFirstX = graphics::graphicsState().curveColourLastX = 0;
   }
   void TearDown() override { figures().close(0); }
 

@@ -4,6 +4,7 @@
 #include "builtin_call.h"
 #include "builtins/session_settings.h"
 #include "graphics/colour_table.h"
+#include "graphics/graphics_state.h"
 #include "gui/console_buffer.h"
 
 namespace zirbin::builtins::testing {
@@ -11,8 +12,8 @@ namespace {
 
 class SessionBuiltins : public ::testing::Test {
  protected:
-  SessionBuiltins() { session::console = &console; }
-  ~SessionBuiltins() override { session::console = nullptr; }
+  SessionBuiltins() { session::runContext->console = &console; }
+  ~SessionBuiltins() override { session::runContext->console = nullptr; }
   gui::ConsoleBuffer console;
 };
 
@@ -92,10 +93,10 @@ TEST_F(SessionBuiltins, SetListsAndChangesSettings) {
   IntValue textName = text("text");
   DoubleValue zero(0);
   auto off = general("set", {&textName, &zero});
-  EXPECT_FALSE(session::textRedraw);
+  EXPECT_FALSE(graphics::graphicsState().textRedraw);
   EXPECT_TRUE(off->isBoolean());
   general("set", {&textName});
-  EXPECT_TRUE(session::textRedraw);
+  EXPECT_TRUE(graphics::graphicsState().textRedraw);
 }
 
 TEST_F(SessionBuiltins, SetColoursOfLetters) {

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "compiler/input_source.h"
 #include "engine/run_state.h"
 #include "engine/statement_test_support.h"
-#include "base/errors.h"
-#include "base/process_state.h"
 #include "engine/workspace.h"
 #include "values/math_matrix.h"
 
@@ -27,12 +27,12 @@ class StatementCompilerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     session::fillNamedConstants();
-    session::console = &console_;
-    session::keepRunning = true;
+    session::runContext->console = &console_;
+    session::runContext->keepRunning = true;
     engine::resetReportedLine();
   }
   void TearDown() override {
-    session::console = nullptr;
+    session::runContext->console = nullptr;
     session::fillNamedConstants();
   }
 
@@ -47,7 +47,7 @@ class StatementCompilerTest : public ::testing::Test {
     UserInput input;
     input.load(source, mode);  // a typed line ('>') is line 0
     StatementCompiler compiler(workspace_, input, console_);
-    session::keepRunning = true;
+    session::runContext->keepRunning = true;
     try {
       std::unique_ptr<engine::Statement> program = compiler.compileCommand();
       if (program) program->exe();

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/statement_test_support.h"
 #include "base/errors.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
+#include "engine/statement_test_support.h"
 
 namespace zirbin::engine {
 namespace {
@@ -111,11 +111,11 @@ TEST(GrowAssignDStm, RefusesAComplexRightSide) {
 TEST(ReturnStm, ClearsKeepRunningAndChecksTypes) {
   DoubleValue out;
   ReturnStm r(literal(ints({3})), 0, &out);
-  session::keepRunning = true;
+  session::runContext->keepRunning = true;
   r.exe();
-  EXPECT_FALSE(session::keepRunning);
+  EXPECT_FALSE(session::runContext->keepRunning);
   EXPECT_EQ(elements(out), (std::vector<double>{3}));
-  session::keepRunning = true;
+  session::runContext->keepRunning = true;
   ReturnStm bad(literal(std::make_unique<values::ComplexValue>()), 0, &out);
   try {
     bad.exe();
@@ -123,7 +123,7 @@ TEST(ReturnStm, ClearsKeepRunningAndChecksTypes) {
   } catch (const RuntimeError& e) {
     EXPECT_EQ(e.text, "incompatable data type in return statement");
   }
-  EXPECT_TRUE(session::keepRunning);
+  EXPECT_TRUE(session::runContext->keepRunning);
 }
 
 TEST(ComplexAssignStm, WidensNumbersAndRefusesLists) {

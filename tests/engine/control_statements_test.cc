@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "engine/assign_statements.h"
 #include "engine/indexing_elements.h"
 #include "engine/run_state.h"
 #include "engine/statement_test_support.h"
-#include "base/errors.h"
-#include "base/process_state.h"
 
 namespace zirbin::engine {
 namespace {
@@ -58,11 +58,11 @@ class LessThan : public Evaluatable {
 class ControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    session::console = &console;
-    session::keepRunning = true;
+    session::runContext->console = &console;
+    session::runContext->keepRunning = true;
     resetReportedLine();
   }
-  void TearDown() override { session::console = nullptr; }
+  void TearDown() override { session::runContext->console = nullptr; }
   RecordingConsole console;
 };
 
@@ -101,7 +101,7 @@ TEST_F(ControlTest, BreakEndsOnlyTheInnermostLoop) {
   outer.exe();
   EXPECT_EQ(s.data[0], 3.0);
   EXPECT_EQ(i.data[0], 3.0);
-  EXPECT_TRUE(session::keepRunning);
+  EXPECT_TRUE(session::runContext->keepRunning);
 }
 
 TEST_F(ControlTest, ContinueSkipsTheRestOfTheBody) {
@@ -111,7 +111,7 @@ TEST_F(ControlTest, ContinueSkipsTheRestOfTheBody) {
   loop.exe();
   EXPECT_EQ(s.data[0], 10.0);
   EXPECT_EQ(t.data[0], 0.0);
-  EXPECT_TRUE(session::keepRunning);
+  EXPECT_TRUE(session::runContext->keepRunning);
 }
 
 TEST_F(ControlTest, WhileRunsUntilTheConditionFails) {
@@ -129,7 +129,7 @@ TEST_F(ControlTest, BreakInWhileEndsThatLoopOnly) {
                 block(list(addTo(x, one.get()), std::make_unique<BreakStm>(0))));
   loop.exe();
   EXPECT_EQ(x.data[0], 1.0);
-  EXPECT_TRUE(session::keepRunning);
+  EXPECT_TRUE(session::runContext->keepRunning);
 }
 
 TEST_F(ControlTest, NonScalarConditions) {
@@ -257,11 +257,11 @@ TEST(BlockStmInsertReturn, FinalExpressionBecomesTheReturn) {
   BlockStm block(std::move(body), 1);
   block.insertReturn(&out);
   ASSERT_EQ(block.statements().size(), 1u);
-  session::keepRunning = true;
+  session::runContext->keepRunning = true;
   block.exe();
   EXPECT_EQ(elements(out), (std::vector<double>{4}));
-  EXPECT_FALSE(session::keepRunning);
-  session::keepRunning = true;
+  EXPECT_FALSE(session::runContext->keepRunning);
+  session::runContext->keepRunning = true;
 }
 
 TEST(BlockStmInsertReturn, FinalAssignmentReturnsItsVariable) {
@@ -272,7 +272,7 @@ TEST(BlockStmInsertReturn, FinalAssignmentReturnsItsVariable) {
   block.insertReturn(&out);
   ASSERT_EQ(block.statements().size(), 2u);
   block.exe();
-  session::keepRunning = true;
+  session::runContext->keepRunning = true;
   EXPECT_EQ(elements(out), (std::vector<double>{1, 2}));
 }
 
@@ -281,7 +281,7 @@ TEST(BlockStmInsertReturn, OtherwiseAnEmptyValueAndOnlyDoubles) {
   BlockStm empty({}, 1);
   empty.insertReturn(&out);
   empty.exe();
-  session::keepRunning = true;
+  session::runContext->keepRunning = true;
   EXPECT_EQ(out.size, 0);
   values::ComplexValue z;
   try {

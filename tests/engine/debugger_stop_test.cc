@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/display_statements.h"
 #include "base/host.h"
+#include "base/run_context.h"
+#include "engine/display_statements.h"
 #include "session/interpreter_session.h"
-#include "base/process_state.h"
 
 namespace zirbin::engine {
 namespace {
@@ -45,10 +45,10 @@ class DebuggerStop : public ::testing::Test {
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(dir_);
     session_.pathList().setDirectory(dir_.string());
-    session::stepping = false;
+    session_.context().stepping = false;
   }
   ~DebuggerStop() override {
-    session::stepping = false;
+    session_.context().stepping = false;
     std::error_code error;
     std::filesystem::remove_all(dir_, error);
   }
@@ -158,7 +158,7 @@ TEST_F(DebuggerStop, StepStopsAfterEachStatementAcrossCommandsUntilCont) {
   EXPECT_EQ(stops()[1].values, "2");
   EXPECT_EQ(stops()[2].caption, "Stepping at line 4");
   EXPECT_EQ(stops()[2].values, "4");
-  EXPECT_TRUE(session::stepping);
+  EXPECT_TRUE(session_.context().stepping);
   // The next command steps too, until "Cont".
   host_.debugAnswers = {DebugCommand::kStep, DebugCommand::kStep, DebugCommand::kContinue};
   typed("r = s(5);");
@@ -166,7 +166,7 @@ TEST_F(DebuggerStop, StepStopsAfterEachStatementAcrossCommandsUntilCont) {
   EXPECT_EQ(stops()[3].caption, "Stepping at line 2 in s");
   EXPECT_EQ(stops()[4].caption, "Stepping at line 3");
   EXPECT_EQ(stops()[5].caption, "Stepping at line 4");
-  EXPECT_FALSE(session::stepping);
+  EXPECT_FALSE(session_.context().stepping);
   typed("r = s(5);");
   EXPECT_EQ(stops().size(), 7u);  // the breakpoint alone
 }
@@ -177,7 +177,7 @@ TEST_F(DebuggerStop, ClosingClearsStepping) {
   host_.debugAnswers = {DebugCommand::kStep, DebugCommand::kClose};
   typed("r = s(1);");
   EXPECT_EQ(stops().size(), 2u);
-  EXPECT_FALSE(session::stepping);
+  EXPECT_FALSE(session_.context().stepping);
 }
 
 TEST_F(DebuggerStop, HaltEndsTheCommandInRedAndKeepsWhatRanBefore) {

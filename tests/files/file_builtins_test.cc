@@ -6,11 +6,11 @@
 
 #include <variant>
 
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "engine/registry.h"
 #include "files/path_list.h"
 #include "files/temp_dir.h"
-#include "base/errors.h"
-#include "base/process_state.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 
@@ -78,7 +78,7 @@ values::IntValue text(const std::string& s) {
 TEST(FileBuiltins, NamesAreResolvedInTheSessionsCurrentDirectory) {
   TempDir temp;
   PathList paths(temp.path());
-  session::pathList = &paths;
+  session::runContext->pathList = &paths;
   BuiltinRegistry registry;
   registerFileBuiltins(registry);
   values::IntValue name = text("notes");
@@ -93,11 +93,11 @@ TEST(FileBuiltins, NamesAreResolvedInTheSessionsCurrentDirectory) {
   callGeneral(registry, "readtext", {&name}, back);
   ASSERT_EQ(back.size, 1);
   EXPECT_EQ(back.data[0].value->toString(), "one line");
-  session::pathList = nullptr;
+  session::runContext->pathList = nullptr;
 }
 
 TEST(FileBuiltins, WithoutASessionTheyFail) {
-  session::pathList = nullptr;
+  session::runContext->pathList = nullptr;
   BuiltinRegistry registry;
   registerFileBuiltins(registry);
   values::IntValue name = text("notes");

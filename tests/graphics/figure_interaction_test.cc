@@ -95,6 +95,8 @@ class FigureEvents : public ::testing::Test {
   session::HeadlessHost host_;
   LineOutput output_;
   session::InterpreterSession session_;
+  // The test looks at the session's figures between its commands.
+  session::RunContextScope inSession_{session_.context()};
 };
 
 // A callback that stores its two arguments in the globals `seen` and `extra`.

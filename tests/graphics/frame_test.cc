@@ -1,14 +1,15 @@
 // Frames: automatic limits, the data-to-pixel mapping, items and the drawing pass.
 #include "graphics/frame.h"
+#include "graphics/graphics_state.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "graphics/figure.h"
 #include "graphics/recording_surface.h"
-#include "base/errors.h"
-#include "base/process_state.h"
 
 namespace zirbin::graphics {
 namespace {
@@ -204,9 +205,9 @@ TEST_F(FrameTest, ReplacedLabelIsShownWholeOrAloneByTheTextSetting) {
   EXPECT_EQ(v->frames, 0);  // a new label is drawn by the caller
   frame().addItem(std::make_unique<TextLabel>(1, 2, "b", "", ""));
   EXPECT_EQ(v->frames, 1);
-  session::textRedraw = false;
+  graphicsState().textRedraw = false;
   frame().addItem(std::make_unique<TextLabel>(1, 2, "c", "", ""));
-  session::textRedraw = true;
+  graphicsState().textRedraw = true;
   EXPECT_EQ(v->frames, 1);
   EXPECT_EQ(v->items, std::vector<size_t>{1});
 }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/run_context.h"
 #include "engine/registry.h"
-#include "base/process_state.h"
 
 namespace zirbin::help {
 namespace {

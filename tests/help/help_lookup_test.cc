@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "engine/registry.h"
-#include "builtins/routine_support.h"
-#include "compiler/token.h"
-#include "files/state_dir.h"
-#include "help/help_builtins.h"
 #include "base/console_output.h"
 #include "base/errors.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
+#include "builtins/routine_support.h"
+#include "compiler/token.h"
+#include "engine/registry.h"
 #include "engine/workspace.h"
+#include "files/state_dir.h"
+#include "help/help_builtins.h"
 #include "values/math_matrix.h"
 
 namespace zirbin::help {
@@ -310,10 +310,10 @@ int callScalarBuiltin(const char* builtinName, const values::Value& argument) {
 
 TEST(HelpBuiltins, IsdefinedSaysItIsNotImplementedAndGivesMinusOne) {
   TextConsole console;
-  session::console = &console;
+  session::runContext->console = &console;
   values::DoubleValue x;
   EXPECT_EQ(callScalarBuiltin("isdefined", x), -1);
-  session::console = nullptr;
+  session::runContext->console = nullptr;
   EXPECT_EQ(console.text, "function isdefined is not yet implemented: sorry!\n");
 }
 

@@ -9,11 +9,11 @@
 #include <fstream>
 #include <string>
 
+#include "base/console_output.h"
+#include "base/run_context.h"
 #include "builtins/builtin_call.h"
 #include "files/state_dir.h"
 #include "help/help_builtins.h"
-#include "base/console_output.h"
-#include "base/process_state.h"
 
 namespace zirbin::help {
 namespace {
@@ -45,10 +45,10 @@ class Property : public ::testing::Test {
     hadHome_ = home != nullptr;
     setenv("ZIRBIN_HOME", (root_ / "state").c_str(), 1);
     files::setProgramDirectory((root_ / "bin").string());
-    session::console = &console_;
+    session::runContext->console = &console_;
   }
   void TearDown() override {
-    session::console = nullptr;
+    session::runContext->console = nullptr;
     files::setProgramDirectory(savedProgramDir_);
     if (hadHome_) {
       setenv("ZIRBIN_HOME", savedHome_.c_str(), 1);

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/host.h"
+#include "base/run_context.h"
 #include "compiler/lexer.h"
 #include "engine/statement.h"
-#include "base/host.h"
-#include "base/process_state.h"
 
 namespace zirbin::session {
 namespace {
@@ -140,19 +140,17 @@ TEST_F(CycleTest, ClipboardModeTakesTheClipboard) {
 }
 
 TEST_F(CycleTest, FlagsAndConsoleAreSetWhileACommandRuns) {
-  keepRunning = false;
-  breakpointsActive = false;
-  console = nullptr;
-  host = nullptr;
+  session_.context().keepRunning = false;
+  session_.context().breakpointsActive = false;
   bool keep = false, breakpoints = false;
   ConsoleOutput* seen = nullptr;
   Host* seenHost = nullptr;
   session_.setCommandCompiler([&]() {
     return std::make_unique<ActionStm>([&]() {
-      keep = keepRunning;
-      breakpoints = breakpointsActive;
-      seen = console;
-      seenHost = host;
+      keep = runContext->keepRunning;
+      breakpoints = runContext->breakpointsActive;
+      seen = runContext->console;
+      seenHost = runContext->host;
     });
   });
   session_.submitInput("anything", kTypedMode);
@@ -160,8 +158,9 @@ TEST_F(CycleTest, FlagsAndConsoleAreSetWhileACommandRuns) {
   EXPECT_TRUE(breakpoints);
   EXPECT_EQ(seen, &output_);
   EXPECT_EQ(seenHost, &host_);
-  EXPECT_EQ(console, nullptr);
-  EXPECT_EQ(host, nullptr);
+  // Between commands the thread is back in the idle context.
+  EXPECT_EQ(runContext, &idleRunContext);
+  EXPECT_EQ(runContext->console, nullptr);
 }
 
 TEST_F(CycleTest, ErrorInUseFileReportsItsLineAndDropsAllInput) {

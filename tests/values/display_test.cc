@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "base/errors.h"
+#include "base/run_context.h"
 #include "graphics/markup.h"
 #include "gui/console_buffer.h"
-#include "base/errors.h"
-#include "base/process_state.h"
 #include "values/display.h"
-#include "values/zipped_key.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
+#include "values/zipped_key.h"
 
 namespace zirbin::values {
 namespace {
@@ -279,12 +279,12 @@ TEST(Display, FirstFlagClearContinuesTheCurrentLine) {
 }
 
 TEST(Display, GoesToTheSessionConsoleOrNowhere) {
-  session::console = nullptr;
+  session::runContext->console = nullptr;
   Display(DoubleValue(1), false, true, false);  // dropped
   gui::ConsoleBuffer console;
-  session::console = &console;
+  session::runContext->console = &console;
   Display(DoubleValue(1), false, true, false);
-  session::console = nullptr;
+  session::runContext->console = nullptr;
   EXPECT_EQ(console.currentLine(), "{b 1");
 }
 

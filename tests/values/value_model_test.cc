@@ -4,9 +4,9 @@
 #include <climits>
 #include <cmath>
 
-#include "gui/console_buffer.h"
 #include "base/errors.h"
-#include "base/process_state.h"
+#include "base/run_context.h"
+#include "gui/console_buffer.h"
 #include "values/list_value.h"
 #include "values/math_matrix.h"
 
@@ -32,8 +32,8 @@ DoubleValue doubles(std::initializer_list<double> xs, int rows = 1) {
 // Routes the session console to a buffer for one test.
 struct CapturedConsole {
   gui::ConsoleBuffer buffer;
-  CapturedConsole() { session::console = &buffer; }
-  ~CapturedConsole() { session::console = nullptr; }
+  CapturedConsole() { session::runContext->console = &buffer; }
+  ~CapturedConsole() { session::runContext->console = nullptr; }
 };
 
 TEST(NewValue, UnknownCodeWarnsAndGivesEmptyDouble) {

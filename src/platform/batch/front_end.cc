@@ -11,13 +11,13 @@
 #include <iostream>
 #include <vector>
 
+#include "base/host.h"
+#include "base/run_context.h"
 #include "engine/registry.h"
 #include "files/state_dir.h"
 #include "gui/command_history.h"
 #include "gui/console_buffer.h"
-#include "base/host.h"
 #include "session/interpreter_session.h"
-#include "base/process_state.h"
 
 namespace zirbin::platform {
 
@@ -36,8 +36,8 @@ volatile std::sig_atomic_t endRequested = 0;
 extern "C" void requestEnd(int) {
   endRequested = 1;
   session::haltRequested = 1;
-  session::stopReason = session::StopReason::kReturn;
-  session::keepRunning = false;
+  session::runContext->stopReason = session::StopReason::kReturn;
+  session::runContext->keepRunning = false;
   const int null = ::open("/dev/null", O_RDONLY);
   if (null >= 0) {
     ::dup2(null, STDIN_FILENO);
@@ -58,10 +58,16 @@ void catchEndSignals() {
 
 bool endSignalled() { return endRequested != 0; }
 
-bool sessionEnding() { return endRequested != 0 || session::endRequested; }
+bool sessionEnding(session::InterpreterSession& session) {
+  return endRequested != 0 || session.context().endRequested;
+}
 
-int exitStatus(int errors) {
-  if (session::endRequested && session::endStatus >= 0) return session::endStatus;
+int endStatusOf(session::InterpreterSession& session) {
+  return session.context().endRequested ? session.context().endStatus : -1;
+}
+
+int exitStatus(int errors, int endStatus) {
+  if (endStatus >= 0) return endStatus;
   return errors > 0 ? 1 : 0;
 }
 
@@ -163,16 +169,20 @@ class Run {
     catchEndSignals();
     {
       session::InterpreterSession session(host_, console_, false);
+      // The thread is the session's for the whole run: what is written between commands
+      // (the console's colours) is the session's too.
+      session::RunContextScope inSession(session.context());
       gui::loadHistory(history_, files::stateFilePath(files::kHistoryFileName));
       for (const std::string& line : options_.lines) {
-        if (!sessionEnding()) typed(session, line, false);
+        if (!sessionEnding(session)) typed(session, line, false);
       }
-      if (script && !sessionEnding()) {
+      if (script && !sessionEnding(session)) {
         session::startScript(session, *script);
         writer_.flush();
       }
-      if (!sessionEnding()) readStandardInput(session);
+      if (!sessionEnding(session)) readStandardInput(session);
       errors_ = session.errorCount();
+      endStatus_ = endStatusOf(session);
       // The state is written before anything more goes to standard output.
       saved_ = session.saveState();
       if (!gui::saveHistory(history_, files::stateFilePath(files::kHistoryFileName))) {
@@ -185,7 +195,7 @@ class Run {
     writer_.release();
     // A state not saved, or output that could not be written, is a failed run.
     if (!saved_ || writer_.failed()) return 1;
-    return exitStatus(errors_);
+    return exitStatus(errors_, endStatus_);
   }
 
  private:
@@ -209,10 +219,10 @@ class Run {
         writer_.flush();
       }
       // Lines the stream holds already are dropped once the end is requested.
-      if (sessionEnding() || !std::getline(std::cin, line) || sessionEnding()) break;
+      if (sessionEnding(session) || !std::getline(std::cin, line) || sessionEnding(session)) break;
       if (!line.empty() && line.back() == '\r') line.pop_back();
       typed(session, line, true);
-      if (sessionEnding()) break;
+      if (sessionEnding(session)) break;
     }
     if (style_.showPrompt && !endRequested) std::fputc('\n', stdout);
   }
@@ -224,6 +234,7 @@ class Run {
   StreamHost host_;
   gui::CommandHistory history_;
   int errors_ = 0;
+  int endStatus_ = -1;  // the status `exit` gave the session
   bool saved_ = true;
 };
 

@@ -44,10 +44,12 @@ void catchEndSignals();
 bool endSignalled();
 // True iff the session must end after the running command: an end signal came, or `quit`
 // or `exit` ran.
-bool sessionEnding();
-// The program's exit status: the status given to `exit`, else 1 when `errors` commands
-// reported an error, else 0.
-int exitStatus(int errors);
+bool sessionEnding(session::InterpreterSession& session);
+// The status `exit` gave to `session` (-1: none, or `quit`).
+int endStatusOf(session::InterpreterSession& session);
+// The program's exit status: `endStatus` when it is 0 or more (the status given to
+// `exit`), else 1 when `errors` commands reported an error, else 0.
+int exitStatus(int errors, int endStatus);
 
 // Runs the session to the end of standard input (or to `quit`). Returns exitStatus().
 int runFrontEnd(const FrontEndOptions& options, const StreamStyle& style);

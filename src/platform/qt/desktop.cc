@@ -9,8 +9,8 @@
 #include <QIcon>
 #include <QTimer>
 
+#include "base/run_context.h"
 #include "platform/qt/desktop_app.h"
-#include "base/process_state.h"
 
 namespace zirbin::platform {
 

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 
+#include "base/run_context.h"
 #include "files/path_list.h"
 #include "files/state_dir.h"
 #include "platform/qt/console_window.h"
@@ -11,7 +12,6 @@
 #include "platform/qt/figure_view.h"
 #include "session/interpreter_session.h"
 #include "session/start_script.h"
-#include "base/process_state.h"
 #include "session/session_figure_callbacks.h"
 
 namespace zirbin::platform::qt {
@@ -111,11 +111,11 @@ void ConsoleSession::post(std::function<void(session::InterpreterSession&)> job)
 }
 
 void ConsoleSession::endIfAsked() {
-  if (!session::endRequested) return;
+  if (!interpreter_ || !interpreter_->context().endRequested) return;
   // `quit` and `exit` close their console as its close box does: the primary's ends the
   // program with exit's status.
-  session::endRequested = false;
-  const int status = session::endStatus;
+  interpreter_->context().endRequested = false;
+  const int status = interpreter_->context().endStatus;
   runOnGui([this, status] {
     if (!secondary_ && status >= 0) app_.exitStatus_ = status;
     app_.closeConsole(*this);
@@ -150,7 +150,7 @@ void DesktopApp::openFigureWindows() {
   // command opened it, and its events go to that console's queue.
   ConsoleSession* first = &primary();
   interpreter_.post([this, first] {
-    graphics::figures().setViewFactory([this, first](graphics::Figure& figure) {
+    graphics::FigureRegistry::setViewFactory([this, first](graphics::Figure& figure) {
       ConsoleSession* owner = running() != nullptr ? running() : first;
       return std::make_unique<QtFigureView>(figure, *owner, owner->figureSink());
     });
@@ -246,7 +246,7 @@ void DesktopApp::shutdown() {
     });
   }
   // Figures opened later (by a test on the interpreter's side) have no window.
-  interpreter_.post([] { graphics::figures().setViewFactory(nullptr); });
+  interpreter_.post([] { graphics::FigureRegistry::setViewFactory(nullptr); });
   interpreter_.finish();
   gui::saveHistory(primary().history(), files::stateFilePath(files::kHistoryFileName));
   for (const auto& console : consoles_) {

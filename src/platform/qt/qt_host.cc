@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include "base/console_output.h"
+#include "base/run_context.h"
 #include "gui/console_view.h"
 #include "platform/qt/console_window.h"
 #include "platform/qt/debugger_stops.h"
@@ -16,8 +18,7 @@
 #include "platform/qt/figure_view.h"
 #include "graphics/figure.h"
 #include "platform/qt/interpreter_thread.h"
-#include "base/console_output.h"
-#include "base/process_state.h"
+#include "session/interpreter_session.h"
 
 namespace zirbin::platform::qt {
 
@@ -139,6 +140,10 @@ void QtHost::addView(QtFigureView* view) { views_.push_back(view); }
 void QtHost::removeView(QtFigureView* view) { std::erase(views_, view); }
 
 void QtHost::closeFigures() {
+  // Between commands: the figures are those of this console's session, in its context.
+  session::InterpreterSession* interpreter = console_.interpreter();
+  if (interpreter == nullptr) return;
+  session::RunContextScope inSession(interpreter->context());
   std::vector<int> numbers;
   for (QtFigureView* view : views_) numbers.push_back(view->figureNumber());
   for (int n : numbers) graphics::figures().close(n);
@@ -174,7 +179,7 @@ DebuggerStops* QtHost::debuggerStops() {
     // stepping once the running command is over.
     debugger_->onAnswerOutsideStop = [console = &console_](session::DebugCommand command) {
       if (command == session::DebugCommand::kContinue || command == session::DebugCommand::kClose) {
-        console->post([](session::InterpreterSession&) { session::stepping = false; });
+        console->post([](session::InterpreterSession& s) { s.context().stepping = false; });
       }
     };
   }

@@ -49,35 +49,39 @@ class TerminalRun {
     catchEndSignals();
     {
       session::InterpreterSession session(host_, console_, false);
+      // The thread is the session's for the whole run: what is drawn between commands
+      // (the console's colours) is the session's too.
+      session::RunContextScope inSession(session.context());
       session_ = &session;
       interruptTarget = &session;
       WakePipe::onInterrupt = interruptRunningCommand;
       gui::loadHistory(history_, files::stateFilePath(files::kHistoryFileName));
       editor_.historyChanged();
       for (const std::string& line : options_.lines) {
-        if (sessionEnding()) break;
+        if (sessionEnding(session)) break;
         console_.echo(session.prompt(), line);
         run(line, session::kTypedMode);
       }
-      if (script && !sessionEnding()) {
+      if (script && !sessionEnding(session)) {
         session::startScript(session, *script);
         flush();
       }
-      if (!sessionEnding()) readCommands(session);
+      if (!sessionEnding(session)) readCommands(session);
       errors_ = session.errorCount();
+      endStatus_ = endStatusOf(session);
       gui::saveHistory(history_, files::stateFilePath(files::kHistoryFileName));
       WakePipe::onInterrupt = nullptr;
       interruptTarget = nullptr;
       session_ = nullptr;
     }
     flush();
-    return exitStatus(errors_);
+    return exitStatus(errors_, endStatus_);
   }
 
  private:
   void readCommands(session::InterpreterSession& session) {
     gui::PendingInput pending;
-    while (!sessionEnding()) {
+    while (!sessionEnding(session)) {
       const std::string prompt = pending.empty() ? session.prompt() + " " : kContinuationPrompt;
       LineEditor::Input input = editor_.read(prompt);
       switch (input.outcome) {
@@ -150,6 +154,7 @@ class TerminalRun {
   TerminalHost host_;
   session::InterpreterSession* session_ = nullptr;
   int errors_ = 0;
+  int endStatus_ = -1;  // the status `exit` gave the session
 };
 
 }  // namespace

@@ -8,9 +8,9 @@
 #include <QScreen>
 #include <QTextBlock>
 
+#include "base/run_context.h"
 #include "desktop_fixture.h"
 #include "platform/qt/debugger_dialog.h"
-#include "base/process_state.h"
 
 namespace zirbin::platform::qt {
 namespace {
