@@ -30,10 +30,7 @@ double bestMs(const std::function<void()>& work) {
   return best;
 }
 
-builtins::FunctionInfo find(const char* name) {
-  session::builtinRegistry().lookup(name);
-  return session::builtinRegistry().lastFunction();
-}
+builtins::FunctionInfo find(const char* name) { return *session::builtinRegistry().find(name); }
 
 void randomVector(int n, DoubleValue& out) {
   DoubleValue shape(n);

@@ -15,6 +15,7 @@ struct BuiltinsState;
 }  // namespace zirbin::builtins
 namespace zirbin::files {
 class PathList;
+class UserPrompts;
 }  // namespace zirbin::files
 namespace zirbin::graphics {
 class FigureCallbacks;
@@ -25,7 +26,6 @@ namespace zirbin::session {
 
 class ConsoleOutput;
 class Host;
-class InterpreterSession;
 class Workspace;
 
 // Why keepRunning was cleared last: `return` (ReturnStm), `break` (BreakStm) or `continue`
@@ -94,7 +94,7 @@ struct RunContext {
   Workspace* workspace = nullptr;
   Host* host = nullptr;
   files::PathList* pathList = nullptr;
-  InterpreterSession* session = nullptr;
+  files::UserPrompts* prompts = nullptr;
   graphics::FigureCallbacks* figureCallbacks = nullptr;
 
   // The per-session state of the upper layers, which this layer cannot name. Reached only
@@ -175,8 +175,8 @@ inline void pollInterrupt() {
 //    (one per thread), the shared values of true and false, the empty placeholder value.
 
 // The built-in registry, shared by every interpreter instance. Filled by
-// builtins::registerAll on the first call; read-only afterwards.
-builtins::BuiltinRegistry& builtinRegistry();
+// builtins::registerAll on the first call (thread-safe); read-only afterwards.
+const builtins::BuiltinRegistry& builtinRegistry();
 
 // Set by the front end's handler of the end signals (SIGTERM, SIGHUP) and never cleared:
 // the running command stops as at a `return`, and a user function's return does not set

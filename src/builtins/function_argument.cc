@@ -158,11 +158,10 @@ std::unique_ptr<NumericFunction> resolveReference(const engine::Evaluatable& nod
       return std::make_unique<UserFunction>(*user);
     }
   }
-  BuiltinRegistry& registry = session::builtinRegistry();
-  if (registry.lookup(name) == BuiltinKind::None) return nullptr;
-  const FunctionInfo info = registry.lastFunction();
-  if (!callableKind(info)) return nullptr;
-  return std::make_unique<BuiltinFunction>(info);
+  const BuiltinRegistry& registry = session::builtinRegistry();
+  const std::optional<FunctionInfo> info = registry.find(name);
+  if (!info || !callableKind(*info)) return nullptr;
+  return std::make_unique<BuiltinFunction>(*info);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "base/run_context.h"
 #include "builtins/families.h"
 #include "builtins/numeric_families.h"
+#include "files/directory_commands.h"
 #include "files/file_builtins.h"
 #include "help/help_builtins.h"
 
@@ -47,6 +48,7 @@ void registerAll(BuiltinRegistry& registry) {
   registerMouseCommands(registry);
   registerBitmapCommands(registry);
   files::registerFileBuiltins(registry);
+  files::registerDirectoryCommands(registry);
   help::registerHelpBuiltins(registry);
 }
 
@@ -54,8 +56,9 @@ void registerAll(BuiltinRegistry& registry) {
 
 namespace zirbin::session {
 
-builtins::BuiltinRegistry& builtinRegistry() {
+const builtins::BuiltinRegistry& builtinRegistry() {
   static builtins::BuiltinRegistry registry;
+  // Filled once, before any caller sees it (a second thread waits for the first).
   static const bool filled = (builtins::registerAll(registry), true);
   (void)filled;
   return registry;

@@ -269,6 +269,20 @@ Value* booleanValue(bool truth) {
 Value* trueValue(int) { return booleanValue(true); }
 Value* falseValue(int) { return booleanValue(false); }
 
+// debug [n]: switches the running session's call trace on (n != 0, default 1) and returns
+// the old setting.
+void debug(BuiltinArgs& args, Value& result, std::span<Value* const>) {
+  bool on = true;
+  if (args.count() > 0) {
+    const Value& v = args.value(0);
+    if (v.size != 1 || v.valueType() > values::DOUBLE_VAL) throw session::OperatorCode(']');
+    on = v.getDouble() != 0;
+  }
+  const bool previous = session::runContext->callTrace;
+  session::runContext->callTrace = on;
+  result.assignInt(previous ? 1 : 0);
+}
+
 // ans: the last displayed value.
 Value* ans(int) { return const_cast<Value*>(&engine::lastResult().current()); }
 
@@ -304,6 +318,7 @@ constexpr BuiltinEntry kEntries[] = {
     {"disp", kGeneral, kIntResult, disp, 1, kNoUpperBound},
     {"assert", kGeneral, kIntResult, assertion, 1, kNoUpperBound},
     {"set", kGeneral, kDoubleResult, set, 0, 2},
+    {"debug", kGeneral, kIntResult, debug, 0, kNoUpperBound},
     {"error", BuiltinKind::TwoArg, kDoubleResult, error},
     {"rat", BuiltinKind::ValueToValue, kIntResult, rat},
     {"ans", BuiltinKind::ValueFunc, kDoubleResult, ans},

@@ -309,10 +309,12 @@ EvaluatablePtr ExpressionCompiler::makeCall(const std::string& name,
       return makeUserCall(*table->found(), std::move(arguments), bracketed);
     }
   }
-  const BuiltinKind kind = registry_.lookup(name);
-  if (kind == BuiltinKind::None) throw SyntaxError(name + " is not a function");
-  const builtins::FunctionInfo info = registry_.lastFunction();
-  const auto [minArgs, maxArgs] = registry_.argumentBounds();
+  const std::optional<builtins::FunctionInfo> found = registry_.find(name);
+  if (!found) throw SyntaxError(name + " is not a function");
+  const builtins::FunctionInfo& info = *found;
+  const BuiltinKind kind = info.kind;
+  const int minArgs = info.minArgs;
+  const int maxArgs = info.maxArgs;
   if (arguments.empty() && std::find(std::begin(kZeroWhenOmitted), std::end(kZeroWhenOmitted),
                                      name) != std::end(kZeroWhenOmitted)) {
     arguments.push_back(engine::makeIntNumber(0));
@@ -458,7 +460,6 @@ EvaluatablePtr ExpressionCompiler::makeUserCall(engine::UserFunc& function,
   const int count = static_cast<int>(arguments.size());
   const int minArgs = function.minimumArguments();
   const int maxArgs = function.parameterCount();
-  registry_.noteUserFunction(&function, function.outputType(), minArgs, maxArgs);
   if (count < minArgs) {
     if (count == 0 && !bracketed) throw SyntaxError("function requires a parameter");
     throw SyntaxError(function.name() + "(...) has too few arguments");

@@ -115,7 +115,7 @@ std::string unknownNameMessage(const std::string& name) {
 }
 
 ExpressionCompiler::ExpressionCompiler(session::Workspace& workspace,
-                                       builtins::BuiltinRegistry& registry)
+                                       const builtins::BuiltinRegistry& registry)
     : workspace_(workspace), registry_(registry) {}
 
 // expression -> { operand | binop | unop | separator | name ... }

@@ -42,7 +42,7 @@ class ExpressionCompiler {
  public:
   // Names are classified by `workspace` and functions found in `registry`; neither is
   // owned.
-  ExpressionCompiler(session::Workspace& workspace, builtins::BuiltinRegistry& registry);
+  ExpressionCompiler(session::Workspace& workspace, const builtins::BuiltinRegistry& registry);
   ExpressionCompiler(const ExpressionCompiler&) = delete;
   ExpressionCompiler& operator=(const ExpressionCompiler&) = delete;
 
@@ -125,7 +125,7 @@ class ExpressionCompiler {
   EvaluatablePtr endIndex();
 
   session::Workspace& workspace_;
-  builtins::BuiltinRegistry& registry_;
+  const builtins::BuiltinRegistry& registry_;
   const IndexContext* index_ = nullptr;
 };
 

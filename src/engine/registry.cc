@@ -146,44 +146,31 @@ void BuiltinRegistry::addComplexForms(std::span<const ComplexFormEntry> entries)
   }
 }
 
-BuiltinKind BuiltinRegistry::lookup(std::string_view name) {
+BuiltinKind BuiltinRegistry::lookup(std::string_view name) const {
   auto it = names_.find(name);
-  if (it == names_.end()) return BuiltinKind::None;
-  last_ = it->second;
-  lastUser_ = nullptr;
-  return last_.kind;
+  return it == names_.end() ? BuiltinKind::None : it->second.kind;
 }
 
-void BuiltinRegistry::noteUserFunction(engine::UserFunc* function, int resultType, int minArgs,
-                                       int maxArgs) {
-  last_ = Record{BuiltinKind::UserFunction, 0, resultType};
-  lastUser_ = function;
-  lastUserBounds_ = {minArgs, maxArgs};
-}
-
-FunctionInfo BuiltinRegistry::lastFunction() const {
+std::optional<FunctionInfo> BuiltinRegistry::find(std::string_view name) const {
+  auto it = names_.find(name);
+  if (it == names_.end()) return std::nullopt;
+  const Record& record = it->second;
+  const RoutineSlot& slot = tables_[tableOf(record.kind, record.resultType)][record.index];
   FunctionInfo info;
-  info.kind = last_.kind;
-  info.resultType = last_.resultType;
-  if (last_.kind == BuiltinKind::UserFunction) {
-    info.userFunction = lastUser_;
-    info.takesAnyType = true;
-    return info;
-  }
-  if (last_.kind == BuiltinKind::None) return info;
-  const RoutineSlot& slot = tables_[tableOf(last_.kind, last_.resultType)][last_.index];
+  info.kind = record.kind;
+  info.resultType = record.resultType;
   info.name = slot.name;
   info.routine = slot.routine;
   info.takesAnyType = slot.takesAnyType;
   info.booleanResult = slot.booleanResult;
   info.resultTypeProbe = slot.resultTypeProbe;
+  std::tie(info.minArgs, info.maxArgs) = argumentBounds(record);
   return info;
 }
 
-std::pair<int, int> BuiltinRegistry::argumentBounds() const {
-  switch (last_.kind) {
+std::pair<int, int> BuiltinRegistry::argumentBounds(const Record& record) const {
+  switch (record.kind) {
     case BuiltinKind::UserFunction:
-      return lastUserBounds_;
     case BuiltinKind::None:
     case BuiltinKind::NoArgScalar:
       return {0, 0};
@@ -194,7 +181,7 @@ std::pair<int, int> BuiltinRegistry::argumentBounds() const {
     case BuiltinKind::FunctorTwoArg:
       return {2, 2};
     case BuiltinKind::General: {
-      const RoutineSlot& slot = tables_[kGeneralTable][last_.index];
+      const RoutineSlot& slot = tables_[kGeneralTable][record.index];
       return {slot.minArgs, slot.maxArgs};
     }
     default:

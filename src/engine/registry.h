@@ -134,7 +134,7 @@ struct ComplexFormEntry {
   ComplexForm form;
 };
 
-// What `lastFunction` reports about the function of the last lookup.
+// What `find` reports about a built-in.
 struct FunctionInfo {
   BuiltinKind kind = BuiltinKind::None;
   int resultType = kDoubleResult;
@@ -145,13 +145,16 @@ struct FunctionInfo {
   bool booleanResult = false;
   const char* name = nullptr;                // the built-in's name (null for a user function)
   Routine routine;                           // a built-in's routine
-  engine::UserFunc* userFunction = nullptr;  // kind 10 only
+  // The argument count it takes: minArgs to maxArgs (kNoUpperBound: no limit).
+  int minArgs = 0;
+  int maxArgs = 0;
+  std::pair<int, int> bounds() const { return {minArgs, maxArgs}; }
   // The result-type probe of a General built-in (see BuiltinEntry); null for most.
   ResultTypeProbe resultTypeProbe = nullptr;
 };
 
-// The registry. Filled once at start-up by registerAll (library.h), read-only afterwards
-// apart from the last-lookup state, which `lookup` and `noteUserFunction` overwrite.
+// The registry. Filled once at start-up by registerAll (library.h), read-only afterwards:
+// lookups return what they found and change nothing, so any thread may look up.
 class BuiltinRegistry {
  public:
   BuiltinRegistry() = default;
@@ -166,18 +169,11 @@ class BuiltinRegistry {
   // REQUIRES: each name is registered as an ElementWise double built-in.
   void addComplexForms(std::span<const ComplexFormEntry> entries);
 
-  // Returns the kind of `name`, or None (changing nothing) when it is not a built-in; on
-  // success the last-lookup state holds the built-in.
-  BuiltinKind lookup(std::string_view name);
-  // Makes a user function found by Workspace::classify the last-looked-up function:
-  // kind 10, result type `resultType`, bounds (minArgs, maxArgs).
-  void noteUserFunction(engine::UserFunc* function, int resultType, int minArgs, int maxArgs);
-
-  // The function of the last successful lookup (or noted user function).
-  FunctionInfo lastFunction() const;
-  // (minimum, maximum) argument count of the last looked-up function; a maximum of
-  // kNoUpperBound means no limit.
-  std::pair<int, int> argumentBounds() const;
+  // Returns the kind of `name`, or None when it is not a built-in.
+  BuiltinKind lookup(std::string_view name) const;
+  // The built-in registered as `name` (kind, result type, routine, argument bounds), or
+  // nullopt when there is none.
+  std::optional<FunctionInfo> find(std::string_view name) const;
   // The complex form of the ElementWise double built-in `name`, if it has one.
   std::optional<ComplexForm> complexForm(std::string_view name) const;
 
@@ -211,16 +207,13 @@ class BuiltinRegistry {
     ResultTypeProbe resultTypeProbe;
   };
   static int tableOf(BuiltinKind kind, int resultType);
+  // (minimum, maximum) argument count of the built-in `record` stands for.
+  std::pair<int, int> argumentBounds(const Record& record) const;
 
   std::map<std::string, Record, std::less<>> names_;
   std::vector<RoutineSlot> tables_[kTableCount];
   std::map<std::string, ComplexForm, std::less<>> complexForms_;
   HelpResponder helpResponder_ = nullptr;
-
-  // Last-lookup state.
-  Record last_{BuiltinKind::None, 0, kDoubleResult};
-  engine::UserFunc* lastUser_ = nullptr;
-  std::pair<int, int> lastUserBounds_{0, 0};
 };
 
 // One argument slot of a General call: the argument's value, or, for the leading

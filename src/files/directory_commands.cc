@@ -8,9 +8,15 @@
 #include <cerrno>
 #include <utility>
 
+#include <unistd.h>
+
+#include "base/errors.h"
+#include "base/run_context.h"
+#include "engine/registry.h"
 #include "files/path_list.h"
 #include "files/user_prompts.h"
-#include "base/errors.h"
+#include "values/list_value.h"
+#include "values/math_matrix.h"
 
 namespace zirbin::files {
 namespace {
@@ -152,5 +158,61 @@ std::vector<std::string> dirCommand(const PathList& paths,
   }
   return names;
 }
+
+namespace {
+
+using builtins::BuiltinArgs;
+using builtins::BuiltinKind;
+using values::Value;
+
+// The running session's path list and prompts.
+PathList& runningPaths() {
+  if (!session::runContext->pathList || !session::runContext->prompts) {
+    throw session::RuntimeError("no interpreter session is running");
+  }
+  return *session::runContext->pathList;
+}
+
+std::optional<std::string> optionalText(const BuiltinArgs& args) {
+  if (args.count() == 0) return std::nullopt;
+  return args.text(0);
+}
+
+// cd [name]: see cdCommand. The process's working directory follows, so that system
+// commands and the current directory agree.
+void cd(BuiltinArgs& args, Value& result, std::span<Value* const>) {
+  PathList& paths = runningPaths();
+  const std::string text = cdCommand(paths, optionalText(args), *session::runContext->prompts);
+  const std::string& current = paths.currentDirectory();
+  if (!current.empty() && ::chdir(current.c_str()) != 0) {
+    // The path list accepted the directory; a failing chdir leaves the process where it
+    // was and is not the user's error.
+  }
+  result.assignString(text);
+}
+
+// dir [pattern]: the names as a list of strings.
+void dir(BuiltinArgs& args, Value& result, std::span<Value* const>) {
+  const std::vector<std::string> names = dirCommand(runningPaths(), optionalText(args));
+  auto& out = static_cast<values::ListValue&>(result);
+  out.clear();
+  out.resize(static_cast<int>(names.size()));
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    auto item = std::make_unique<values::IntValue>();
+    item->assignString(names[i]);
+    out.data[i].value = std::move(item);
+  }
+  out.nrow = names.empty() ? 0 : 1;
+  out.flags = names.empty() ? 0 : values::JMAT_LIST;
+}
+
+constexpr builtins::BuiltinEntry kEntries[] = {
+    {"cd", BuiltinKind::General, builtins::kIntResult, cd, 0, 1},
+    {"dir", BuiltinKind::General, builtins::kListResult, dir, 0, 1},
+};
+
+}  // namespace
+
+void registerDirectoryCommands(builtins::BuiltinRegistry& registry) { registry.add(kEntries); }
 
 }  // namespace zirbin::files

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+namespace zirbin::builtins {
+class BuiltinRegistry;
+}  // namespace zirbin::builtins
+
 namespace zirbin::files {
 
 class PathList;
@@ -44,5 +48,9 @@ std::string cdCommand(PathList& paths, const std::optional<std::string>& argumen
 // "in dir: FindNextFile error in Dir::dir" when the listing fails. Returns the names.
 std::vector<std::string> dirCommand(const PathList& paths,
                                     const std::optional<std::string>& pattern);
+
+// Adds `cd` and `dir` to the registry. They act on the running session's path list and
+// prompts; without a running session they fail with "no interpreter session is running".
+void registerDirectoryCommands(builtins::BuiltinRegistry& registry);
 
 }  // namespace zirbin::files

@@ -85,9 +85,10 @@ std::string describeVariable(const std::string& name, const values::Value& v) {
 }
 
 std::string describeBuiltin(const std::string& name) {
-  builtins::BuiltinRegistry& registry = session::builtinRegistry();
-  const builtins::BuiltinKind kind = registry.lookup(name);
-  const auto [low, high] = registry.argumentBounds();
+  const std::optional<builtins::FunctionInfo> info = session::builtinRegistry().find(name);
+  const builtins::BuiltinKind kind = info ? info->kind : builtins::BuiltinKind::None;
+  const int low = info ? info->minArgs : 0;
+  const int high = info ? info->maxArgs : 0;
   return name + " is a built-in function of type " + std::to_string(static_cast<int>(kind)) + " (" +
          kindName(kind) + "). Takes " + std::to_string(low) + " to " +
          (high == builtins::kNoUpperBound ? std::string("any number of") : std::to_string(high)) +

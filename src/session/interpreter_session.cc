@@ -14,7 +14,6 @@
 #include "files/state_dir.h"
 #include "graphics/figure_interaction.h"
 #include "session/run_context_parts.h"
-#include "session/session_commands.h"
 #include "session/session_figure_callbacks.h"
 #include "session/session_file.h"
 
@@ -43,13 +42,10 @@ InterpreterSession::InterpreterSession(Host& host, ConsoleOutput& output, bool s
       functions_(std::make_unique<engine::FunctionTable>(
           [this](const std::string& line) { printPlainLine(output_, line); })),
       workspace_([this](const std::string& line) { printPlainLine(output_, line); }),
-      prompts_(host, [this](const std::string& line) { printPlainLine(output_, line); },
-               interactive),
+      prompts_(
+          host, [this](const std::string& line) { printPlainLine(output_, line); }, interactive),
       compiler_(std::make_unique<compiler::StatementCompiler>(workspace_, input_, output_)),
       figureCallbacks_(std::make_unique<SessionFigureCallbacks>(*this)) {
-  // The session built-ins join the process-wide registry with the first session.
-  static const bool registered = (registerSessionCommands(builtinRegistry()), true);
-  (void)registered;
   workspace_.setFunctionTable(functions_.get());
   functions_->setResourceLoader([this](const std::string& name) { return loadResource(name); });
   input_.setScriptLocator([this](const std::string& name) { return findScript(name); });
@@ -58,7 +54,7 @@ InterpreterSession::InterpreterSession(Host& host, ConsoleOutput& output, bool s
   context_.workspace = &workspace_;
   context_.host = &host_;
   context_.pathList = &pathList_;
-  context_.session = this;
+  context_.prompts = &prompts_;
   context_.figureCallbacks = figureCallbacks_.get();
   makeRunContextParts(context_);
   if (!secondary_) restoreState();
@@ -101,8 +97,6 @@ bool InterpreterSession::saveState() {
   if (!ok) prompts_.notify("the session could not be saved in " + directory, "zirbin exit");
   return ok;
 }
-
-InterpreterSession* InterpreterSession::running() { return runContext->session; }
 
 void InterpreterSession::compileDefinitions(const std::string& path) {
   compiler::InputSource source = compiler::InputSource::fromFile(path);

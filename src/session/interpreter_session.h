@@ -119,9 +119,6 @@ class InterpreterSession {
   bool isSecondary() const { return secondary_; }
   // The prompt shown before a typed line and in its echo.
   const std::string& prompt() const { return prompt_; }
-  // The session whose command is running (null between commands); the built-ins that act
-  // on a session (cd, dir) use it.
-  static InterpreterSession* running();
   // How many commands reported an error so far.
   int errorCount() const { return errorCount_; }
 

@@ -71,9 +71,9 @@ inline std::vector<double> elements(const Value& v) {
 }
 
 inline FunctionInfo function(const std::string& name, BuiltinKind kind) {
-  BuiltinRegistry& registry = session::builtinRegistry();
+  const BuiltinRegistry& registry = session::builtinRegistry();
   EXPECT_EQ(registry.lookup(name), kind) << name;
-  return registry.lastFunction();
+  return *registry.find(name);
 }
 
 inline double elementD(const std::string& name, double x) {
@@ -89,10 +89,10 @@ inline double noArg(const std::string& name) {
 }
 
 inline FunctionInfo scalarFunction(const std::string& name) {
-  BuiltinRegistry& registry = session::builtinRegistry();
+  const BuiltinRegistry& registry = session::builtinRegistry();
   BuiltinKind kind = registry.lookup(name);
   EXPECT_TRUE(kind == BuiltinKind::ColumnWise || kind == BuiltinKind::ValueToScalar) << name;
-  return registry.lastFunction();
+  return *registry.find(name);
 }
 
 inline double scalarD(const std::string& name, const Value& v) {

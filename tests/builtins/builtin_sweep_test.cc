@@ -115,12 +115,12 @@ TEST(BuiltinSweep, EveryBuiltinSurvivesEveryValueClassInEveryPosition) {
     gui::ConsoleBuffer console;
     session::InterpreterSession session(host, console, true);
   }
-  BuiltinRegistry& registry = session::builtinRegistry();
+  const BuiltinRegistry& registry = session::builtinRegistry();
   std::vector<std::string> failures;
   int swept = 0;
   for (const std::string& name : registry.names()) {
     if (name.empty() || name[0] == '$' || registry.lookup(name) == BuiltinKind::None) continue;
-    auto [lowest, highest] = registry.argumentBounds();
+    auto [lowest, highest] = registry.find(name)->bounds();
     if (highest == kNoUpperBound || highest > kMostArguments) highest = kMostArguments;
     std::vector<std::string> lines;
     for (int count = std::max(lowest, 0); count <= highest; ++count) {

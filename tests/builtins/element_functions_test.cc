@@ -40,7 +40,7 @@ TEST(ElementFunctions, PartsOfADoubleLeaveItOrGiveZero) {
 }
 
 TEST(ElementFunctions, ConjAndRealHaveTheirOwnComplexForms) {
-  BuiltinRegistry& registry = session::builtinRegistry();
+  const BuiltinRegistry& registry = session::builtinRegistry();
   std::complex<double> z(3, 4);
   EXPECT_EQ(registry.complexForm("conj")->toComplex(z), std::complex<double>(3, -4));
   EXPECT_EQ(registry.complexForm("real")->toDouble(z), 3);
@@ -51,14 +51,14 @@ TEST(ElementFunctions, ConjAndRealHaveTheirOwnComplexForms) {
 }
 
 TEST(ElementFunctions, LnAndLogAgreeForComplexArguments) {
-  BuiltinRegistry& registry = session::builtinRegistry();
+  const BuiltinRegistry& registry = session::builtinRegistry();
   std::complex<double> z(-1, 2);
   EXPECT_EQ(registry.complexForm("ln")->toComplex(z), registry.complexForm("log")->toComplex(z));
   EXPECT_EQ(registry.complexForm("sqrt")->toComplex({-4, 0}), std::complex<double>(0, 2));
 }
 
 TEST(ElementFunctions, FunctionsWithoutComplexFormRefuseComplexArguments) {
-  BuiltinRegistry& registry = session::builtinRegistry();
+  const BuiltinRegistry& registry = session::builtinRegistry();
   EXPECT_FALSE(registry.complexForm("floor"));
   EXPECT_FALSE(registry.complexForm("sign"));
   EXPECT_FALSE(registry.complexForm("asin"));

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/run_context.h"
+#include "builtins/library.h"
 #include "engine/registry.h"
 
 namespace zirbin::builtins {
@@ -45,7 +46,7 @@ constexpr Expected kLibrary[] = {
 };
 
 TEST(Library, EveryBuiltinHasItsKindAndResultType) {
-  BuiltinRegistry& registry = session::builtinRegistry();
+  const BuiltinRegistry& registry = session::builtinRegistry();
   for (const Expected& e : kLibrary) {
     std::string names = e.names;
     size_t start = 0;
@@ -57,14 +58,25 @@ TEST(Library, EveryBuiltinHasItsKindAndResultType) {
       EXPECT_EQ(registry.lookup(name), e.kind) << name;
       if (e.kind != BuiltinKind::NoArgScalar && e.kind != BuiltinKind::TwoArg &&
           e.kind != BuiltinKind::FunctorTwoArg) {
-        EXPECT_EQ(registry.lastFunction().resultType, e.resultType) << name;
+        EXPECT_EQ(registry.find(name)->resultType, e.resultType) << name;
       }
     }
   }
 }
 
+TEST(Library, TheSessionCommandsComeFromRegisterAllLikeEveryOther) {
+  BuiltinRegistry fresh;
+  registerAll(fresh);
+  for (const char* name : {"cd", "dir", "debug"}) {
+    EXPECT_EQ(fresh.lookup(name), BuiltinKind::General) << name;
+  }
+  EXPECT_EQ(fresh.find("cd")->bounds(), std::make_pair(0, 1));
+  EXPECT_EQ(fresh.find("dir")->resultType, kListResult);
+  EXPECT_EQ(fresh.find("debug")->bounds(), std::make_pair(0, kNoUpperBound));
+}
+
 TEST(Library, ValueFunctionsAreRegistered) {
-  BuiltinRegistry& registry = session::builtinRegistry();
+  const BuiltinRegistry& registry = session::builtinRegistry();
   for (const char* name : {"ans", "true", "false", "exepath", "oclock", "today"}) {
     EXPECT_EQ(registry.lookup(name), BuiltinKind::ValueFunc) << name;
   }
@@ -72,7 +84,7 @@ TEST(Library, ValueFunctionsAreRegistered) {
 
 TEST(Library, GeneralBoundsOfTheLibrary) {
   using Bounds = std::pair<int, int>;
-  BuiltinRegistry& registry = session::builtinRegistry();
+  const BuiltinRegistry& registry = session::builtinRegistry();
   const std::pair<const char*, Bounds> bounds[] = {
       {"list", {0, kNoUpperBound}},
       {"split", {1, 3}},
@@ -85,19 +97,19 @@ TEST(Library, GeneralBoundsOfTheLibrary) {
   };
   for (const auto& [name, expected] : bounds) {
     registry.lookup(name);
-    EXPECT_EQ(registry.argumentBounds(), expected) << name;
+    EXPECT_EQ(registry.find(name)->bounds(), expected) << name;
   }
 }
 
 TEST(Library, OnlyListDispAndJoinOfTheLibraryTakeAnyType) {
-  BuiltinRegistry& registry = session::builtinRegistry();
+  const BuiltinRegistry& registry = session::builtinRegistry();
   for (const char* name : {"list", "disp", "join"}) {
     registry.lookup(name);
-    EXPECT_TRUE(registry.lastFunction().takesAnyType) << name;
+    EXPECT_TRUE(registry.find(name)->takesAnyType) << name;
   }
   for (const char* name : {"split", "pad", "set", "assert"}) {
     registry.lookup(name);
-    EXPECT_FALSE(registry.lastFunction().takesAnyType) << name;
+    EXPECT_FALSE(registry.find(name)->takesAnyType) << name;
   }
 }
 

@@ -49,62 +49,56 @@ class RegistryTest : public ::testing::Test {
   BuiltinRegistry registry;
 };
 
-TEST_F(RegistryTest, UnknownNameGivesNoneAndKeepsTheLastLookup) {
-  ASSERT_EQ(registry.lookup("half"), BuiltinKind::ElementWise);
-  EXPECT_EQ(registry.lookup("nosuch"), BuiltinKind::None);
-  FunctionInfo info = registry.lastFunction();
-  EXPECT_STREQ(info.name, "half");
-  EXPECT_EQ(std::get<ElementDoubleRoutine>(info.routine)(3.0), 1.5);
+TEST_F(RegistryTest, UnknownNameGivesNoneAndFindsNothing) {
+  const BuiltinRegistry& filled = registry;
+  EXPECT_EQ(filled.lookup("nosuch"), BuiltinKind::None);
+  EXPECT_FALSE(filled.find("nosuch").has_value());
+  // What one lookup found does not depend on the lookups before it.
+  std::optional<FunctionInfo> half = filled.find("half");
+  filled.find("seven");
+  ASSERT_TRUE(half.has_value());
+  EXPECT_STREQ(half->name, "half");
+  EXPECT_EQ(std::get<ElementDoubleRoutine>(half->routine)(3.0), 1.5);
 }
 
 TEST_F(RegistryTest, LookupReportsKindResultTypeAndRoutine) {
   EXPECT_EQ(registry.lookup("twice"), BuiltinKind::ElementWise);
-  FunctionInfo info = registry.lastFunction();
+  FunctionInfo info = *registry.find("twice");
   EXPECT_EQ(info.resultType, kIntResult);
   EXPECT_EQ(std::get<ElementIntRoutine>(info.routine)(4), 8);
   EXPECT_EQ(registry.lookup("seven"), BuiltinKind::NoArgScalar);
-  EXPECT_EQ(std::get<NoArgScalarRoutine>(registry.lastFunction().routine)(), 7.0);
+  EXPECT_EQ(std::get<NoArgScalarRoutine>(registry.find("seven")->routine)(), 7.0);
 }
 
 TEST_F(RegistryTest, ColumnWiseAndValueToScalarShareTheirRoutineTable) {
   EXPECT_EQ(registry.lookup("first"), BuiltinKind::ColumnWise);
   EXPECT_EQ(registry.lookup("whole"), BuiltinKind::ValueToScalar);
-  EXPECT_TRUE(std::holds_alternative<ValueToDoubleRoutine>(registry.lastFunction().routine));
+  EXPECT_TRUE(std::holds_alternative<ValueToDoubleRoutine>(registry.find("whole")->routine));
 }
 
 TEST_F(RegistryTest, ArgumentBoundsFollowTheKind) {
   using Bounds = std::pair<int, int>;
-  registry.lookup("seven");
-  EXPECT_EQ(registry.argumentBounds(), Bounds(0, 0));
-  registry.lookup("half");
-  EXPECT_EQ(registry.argumentBounds(), Bounds(1, 1));
-  registry.lookup("two");
-  EXPECT_EQ(registry.argumentBounds(), Bounds(1, 2));
-  registry.lookup("functor");
-  EXPECT_EQ(registry.argumentBounds(), Bounds(2, 2));
-  registry.lookup("plot");
-  EXPECT_EQ(registry.argumentBounds(), Bounds(1, kNoUpperBound));
-  registry.lookup("list");
-  EXPECT_EQ(registry.argumentBounds(), Bounds(0, kNoUpperBound));
-  registry.lookup("sum");
-  EXPECT_EQ(registry.argumentBounds(), Bounds(1, 3));
+  EXPECT_EQ(registry.find("seven")->bounds(), Bounds(0, 0));
+  EXPECT_EQ(registry.find("half")->bounds(), Bounds(1, 1));
+  EXPECT_EQ(registry.find("two")->bounds(), Bounds(1, 2));
+  EXPECT_EQ(registry.find("functor")->bounds(), Bounds(2, 2));
+  EXPECT_EQ(registry.find("plot")->bounds(), Bounds(1, kNoUpperBound));
+  EXPECT_EQ(registry.find("list")->bounds(), Bounds(0, kNoUpperBound));
+  EXPECT_EQ(registry.find("sum")->bounds(), Bounds(1, 3));
 }
 
 TEST_F(RegistryTest, OnlyTheListedGeneralBuiltinsTakeAnyType) {
-  registry.lookup("list");
-  EXPECT_TRUE(registry.lastFunction().takesAnyType);
-  EXPECT_EQ(registry.lastFunction().resultType, kListResult);
-  registry.lookup("plot");
-  EXPECT_FALSE(registry.lastFunction().takesAnyType);
-  registry.lookup("half");
-  EXPECT_FALSE(registry.lastFunction().takesAnyType);
+  EXPECT_TRUE(registry.find("list")->takesAnyType);
+  EXPECT_EQ(registry.find("list")->resultType, kListResult);
+  EXPECT_FALSE(registry.find("plot")->takesAnyType);
+  EXPECT_FALSE(registry.find("half")->takesAnyType);
 }
 
 TEST_F(RegistryTest, RegisteringANameAgainOverwritesItsRecord) {
   constexpr BuiltinEntry again[] = {{"half", BuiltinKind::NoArgScalar, kDoubleResult, seven}};
   registry.add(again);
   EXPECT_EQ(registry.lookup("half"), BuiltinKind::NoArgScalar);
-  EXPECT_EQ(std::get<NoArgScalarRoutine>(registry.lastFunction().routine)(), 7.0);
+  EXPECT_EQ(std::get<NoArgScalarRoutine>(registry.find("half")->routine)(), 7.0);
 }
 
 TEST_F(RegistryTest, ConjAndRealShareTheIdentityButKeepTheirOwnComplexForms) {
@@ -116,17 +110,6 @@ TEST_F(RegistryTest, ConjAndRealShareTheIdentityButKeepTheirOwnComplexForms) {
   EXPECT_EQ(real->resultType, kDoubleResult);
   EXPECT_EQ(real->toDouble({1, 2}), 1.0);
   EXPECT_FALSE(registry.complexForm("half"));
-}
-
-TEST_F(RegistryTest, UserFunctionIsKindTenWithItsOwnBounds) {
-  registry.noteUserFunction(nullptr, kIntResult, 1, 3);
-  FunctionInfo info = registry.lastFunction();
-  EXPECT_EQ(info.kind, BuiltinKind::UserFunction);
-  EXPECT_EQ(info.resultType, kIntResult);
-  EXPECT_TRUE(info.takesAnyType);
-  EXPECT_EQ(registry.argumentBounds(), (std::pair<int, int>(1, 3)));
-  EXPECT_EQ(registry.lookup("half"), BuiltinKind::ElementWise);
-  EXPECT_EQ(registry.lastFunction().userFunction, nullptr);
 }
 
 TEST_F(RegistryTest, NamesAreListedInBytewiseOrder) {

@@ -51,10 +51,10 @@ TEST(FileBuiltins, RegisteredWithTheirKindsAndBounds) {
   registerFileBuiltins(registry);
   for (const Expected& e : kEntries) {
     ASSERT_EQ(registry.lookup(e.name), e.kind) << e.name;
-    EXPECT_EQ(registry.lastFunction().resultType, e.resultType) << e.name;
-    EXPECT_EQ(registry.argumentBounds(), e.bounds) << e.name;
+    EXPECT_EQ(registry.find(e.name)->resultType, e.resultType) << e.name;
+    EXPECT_EQ(registry.find(e.name)->bounds(), e.bounds) << e.name;
     // qsave takes lists and complex values too, so that any value can be dumped.
-    EXPECT_EQ(registry.lastFunction().takesAnyType, e.takesAnyType) << e.name;
+    EXPECT_EQ(registry.find(e.name)->takesAnyType, e.takesAnyType) << e.name;
   }
 }
 
@@ -62,7 +62,7 @@ TEST(FileBuiltins, RegisteredWithTheirKindsAndBounds) {
 void callGeneral(BuiltinRegistry& registry, const char* name, std::vector<values::Value*> values,
                  values::Value& result) {
   registry.lookup(name);
-  auto routine = std::get<builtins::GeneralRoutine>(registry.lastFunction().routine);
+  auto routine = std::get<builtins::GeneralRoutine>(registry.find(name)->routine);
   std::vector<builtins::BuiltinArg> slots;
   for (values::Value* v : values) slots.push_back({v, nullptr});
   builtins::BuiltinArgs args(name, slots);

@@ -303,9 +303,9 @@ TEST_F(WithFakeHelpProgram, AnEmptyTextAddsNothing) {
 
 // Calls the built-in `name` of kind ValueToScalar int on `argument`.
 int callScalarBuiltin(const char* builtinName, const values::Value& argument) {
-  builtins::BuiltinRegistry& registry = session::builtinRegistry();
+  const builtins::BuiltinRegistry& registry = session::builtinRegistry();
   EXPECT_EQ(registry.lookup(builtinName), builtins::BuiltinKind::ValueToScalar);
-  return std::get<builtins::ValueToIntRoutine>(registry.lastFunction().routine)(argument);
+  return std::get<builtins::ValueToIntRoutine>(registry.find(builtinName)->routine)(argument);
 }
 
 TEST(HelpBuiltins, IsdefinedSaysItIsNotImplementedAndGivesMinusOne) {
@@ -327,12 +327,12 @@ TEST(HelpBuiltins, TypeinfoGivesTheShapeKind) {
 }
 
 TEST(HelpBuiltins, RegisteredWithTheirKinds) {
-  builtins::BuiltinRegistry& registry = session::builtinRegistry();
+  const builtins::BuiltinRegistry& registry = session::builtinRegistry();
   EXPECT_EQ(registry.lookup("help"), builtins::BuiltinKind::NoArgScalar);
   EXPECT_EQ(registry.lookup("whatis"), builtins::BuiltinKind::ValueToValue);
-  EXPECT_EQ(registry.lastFunction().resultType, builtins::kIntResult);
+  EXPECT_EQ(registry.find("whatis")->resultType, builtins::kIntResult);
   EXPECT_EQ(registry.lookup("property"), builtins::BuiltinKind::General);
-  EXPECT_EQ(registry.argumentBounds(), std::make_pair(2, 3));
+  EXPECT_EQ(registry.find("property")->bounds(), std::make_pair(2, 3));
 }
 
 TEST(PropertyResult, ANumberAfterTheFirstLine) {
