@@ -47,6 +47,7 @@ void waitForEvents(const char* builtin, Done done) {
     if (host == nullptr || callbacks == nullptr || !host->figureEventsPossible())
       checkFailed(builtin, "no figure window to wait for here");
     if (session::haltRequested) checkFailed(builtin, "interrupted");
+    session::pollInterrupt();
     if (std::optional<session::FigureEvent> e = host->waitFigureEvent(kEventWaitMs))
       graphics::handleFigureEvent(*e, *callbacks);
   }
@@ -337,6 +338,7 @@ void debugtest(BuiltinArgs& args, Value& result, std::span<Value* const> extra) 
   (void)args;
   checkOutputs(args, extra, 1);
   for (int i = 0; i < kDebugTestRounds && !session::haltRequested; ++i) {
+    session::pollInterrupt();
     for (const graphics::PixelRect& r : {graphics::PixelRect{500, 500, 300, 300},
                                          graphics::PixelRect{810, 500, 190, 300}}) {
       Figure& fig = figureOnDemand();

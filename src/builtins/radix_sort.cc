@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/run_context.h"
+
 namespace zirbin::builtins {
 
 namespace {
@@ -44,6 +46,8 @@ void radixSort(std::vector<Key>& keys) {
   }
   std::vector<Key> other(keys.size());
   for (int p = 0; p < kPasses; ++p) {
+    // A pass over 1e7 keys takes some 50 ms: a long sort can be interrupted between them.
+    session::pollInterrupt();
     std::array<uint32_t, kBuckets>& c = counts[p];
     if (std::find(c.begin(), c.end(), keys.size()) != c.end()) continue;  // one bucket: no-op
     uint32_t start = 0;

@@ -5,6 +5,7 @@
 #include <numeric>
 #include <type_traits>
 
+#include "base/run_context.h"
 #include "builtins/families.h"
 #include "builtins/radix_sort.h"
 #include "builtins/routine_support.h"
@@ -23,12 +24,26 @@ void sortElements(Value& v) {
   withMutableNumbers(v, [](auto* data, int n) { sortAscending(data, data + n); });
 }
 
+// Counts the comparisons of a long sort and looks for an interrupt once per block of them.
+class InterruptibleCount {
+ public:
+  void operator()() {
+    if ((++count_ & (session::kPollBlock - 1)) == 0) session::pollInterrupt();
+  }
+
+ private:
+  std::size_t count_ = 0;
+};
+
 // Stable order of positions (0-based) that puts `keys` in ascending order.
 std::vector<int> sortedOrder(const std::vector<double>& keys) {
   std::vector<int> order(keys.size());
   std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(),
-                   [&keys](int a, int b) { return ascending(keys[a], keys[b]); });
+  InterruptibleCount poll;
+  std::stable_sort(order.begin(), order.end(), [&keys, &poll](int a, int b) {
+    poll();
+    return ascending(keys[a], keys[b]);
+  });
   return order;
 }
 
@@ -84,7 +99,9 @@ void sortind(Value& argument, Value& result) {
 std::vector<int> rowOrder(const std::vector<double>& a, int rows, int cols) {
   std::vector<int> order(rows);
   std::iota(order.begin(), order.end(), 0);
+  InterruptibleCount poll;
   std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
+    poll();
     for (int c = 0; c < cols; ++c) {
       double p = a[static_cast<size_t>(c) * rows + x];
       double q = a[static_cast<size_t>(c) * rows + y];

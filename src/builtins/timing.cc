@@ -1,5 +1,6 @@
 // Timing: tic, toc and Toc (milliseconds and seconds since the last tic), the waiting
 // built-ins pause and wait, and the local date and time of day (today, oclock).
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -31,13 +32,28 @@ double toc() { return std::chrono::duration<double, std::milli>(Clock::now() - l
 
 double tocSeconds() { return std::chrono::duration<double>(Clock::now() - lastTic()).count(); }
 
+// A wait sleeps in slices this long and looks for an interrupt between them, so that an
+// interrupted pause returns within a slice (well under the 20 ms a user notices).
+constexpr auto kWaitSlice = std::chrono::milliseconds(5);
+
+// Sleeps until `end`, ending the command with "execution interrupted" as soon as its
+// session is asked to stop.
+void sleepUntil(Clock::time_point end) {
+  for (;;) {
+    session::pollInterrupt();
+    const Clock::time_point now = Clock::now();
+    if (now >= end) return;
+    std::this_thread::sleep_until(std::min(end, now + kWaitSlice));
+  }
+}
+
 // pause(n): waits n milliseconds and gives n. No events are handled meanwhile, but the
-// figure windows first show what the command has drawn so far. The thread sleeps instead
-// of reading the clock in a busy loop; the wait is the same.
+// figure windows first show what the command has drawn so far. The thread sleeps in
+// slices instead of reading the clock in a busy loop; the wait is the same.
 int pause(int milliseconds) {
   if (session::sandboxed) session::checkFailed("pause", "not available in a sandboxed run");
   if (session::runContext->host != nullptr) session::runContext->host->showFigures();
-  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  if (milliseconds > 0) sleepUntil(Clock::now() + std::chrono::milliseconds(milliseconds));
   return milliseconds;
 }
 
@@ -50,7 +66,7 @@ int wait(int period) {
   auto step = std::chrono::milliseconds(period);
   auto elapsed = Clock::now() - lastTic();
   auto periods = elapsed / step;
-  std::this_thread::sleep_until(lastTic() + (periods + 1) * step);
+  sleepUntil(lastTic() + (periods + 1) * step);
   return period;
 }
 

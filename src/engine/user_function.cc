@@ -346,6 +346,9 @@ void UserFunc::callMouse(const Value& first, const Value& second, Value& result)
 
 const Value* UserFunc::callQuick(std::span<const Value* const> arguments, bool vectorised,
                                  Value& result) {
+  // Built-ins call quick functions at points of their own (integrands, right-hand sides,
+  // targets of fzero and fmin): each call is a place where an interrupt is seen.
+  session::pollInterrupt();
   if (!quick()) {
     // A call compiled while the function was quick, run after it was redefined.
     call(arguments, {}, {}, result);
@@ -418,6 +421,7 @@ const Value* UserFunc::evaluateQuick(std::span<const Value* const> arguments, bo
   out.setLayout(points.size, points.nrow, points.flags & ~values::kKindMask);
   Value& parameter = *locals_[n - 1];
   for (int k = 0; k < points.size; ++k) {
+    session::pollInterrupt();
     parameter.assignDouble(points.data[k]);
     const Value* v = expression->pValue(*point_);
     // Each element must give one number.

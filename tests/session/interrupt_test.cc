@@ -136,6 +136,25 @@ TEST_F(Interrupt, EndsUserFunctionRecursion) {
   EXPECT_EQ(typed("fib(10)"), "55");
 }
 
+TEST_F(Interrupt, EndsAnIntegralWhoseIntegrandIsAUserFunction) {
+  // Each value of the integrand runs a loop of a general user function: the integral
+  // would take minutes. The interrupt passes out through the integrator.
+  EXPECT_LT(interrupted("function y = slow(x)\n  y = 0\n  for k = 1:20000: y += sin(x) / 20000\n"
+                        "end\nf(x) := slow(x)\nkept = 4\nr = integ(\\f, [0, 100])\n",
+                        100ms, false),
+            5s);
+  EXPECT_EQ(typed("kept"), "4");
+  // A quick integrand alone, called by the integrator without end.
+  EXPECT_LT(interrupted("g(x) := sin(x)\nn = 0\nwhile 1: n += integ(\\g, [0, 1])\n", 50ms, false),
+            5s);
+  EXPECT_EQ(typed("n > 0"), "1");
+}
+
+TEST_F(Interrupt, EndsAPauseAtOnce) {
+  EXPECT_LT(interrupted("kept = 2\npause(100000)\n", 50ms, false), 1s);
+  EXPECT_EQ(typed("kept"), "2");
+}
+
 TEST_F(Interrupt, EndsAWaitForALine) {
   EXPECT_LT(interrupted("kept = 3\nname = getline('Name? ')\n", 0ms, true), 5s);
   EXPECT_EQ(typed("kept"), "3");
