@@ -12,6 +12,7 @@
 #include "base/run_context.h"
 #include "engine/registry.h"
 #include "files/open_files.h"
+#include "files/shell_command.h"
 #include "files/text_files.h"
 #include "files/value_files.h"
 #include "values/math_matrix.h"

@@ -1,12 +1,6 @@
-// Value dumps through the value record, the refusing `save`, and the shell escape.
+// Value dumps through the value record, and the refusing `save`.
 #include "files/value_files.h"
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -19,9 +13,6 @@
 #include "base/sandbox.h"
 #include "values/math_matrix.h"
 #include "values/value.h"
-
-// The process environment, handed to the shell of sysCommand.
-extern char** environ;
 
 namespace zirbin::files {
 
@@ -88,33 +79,6 @@ void qloadInto(const PathList& paths, const values::Value& name, values::Value& 
         "qload", "the type of the stored value differs from the one this call was compiled for");
   }
   result.assign(*value);
-}
-
-int runShellCommand(const std::string& command) {
-  if (session::sandboxed) session::checkFailed("sysCommand", "not available in a sandboxed run");
-  // What the program printed so far must come before the command's own output.
-  std::fflush(nullptr);
-  const char* shell = "/bin/sh";
-  char* const argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"),
-                        const_cast<char*>(command.c_str()), nullptr};
-  // The command gets the default handling of SIGPIPE back, whatever the front end chose
-  // for itself (a pipeline in the command must end when its reader does).
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t defaults;
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-  pid_t child = 0;
-  const int started = ::posix_spawn(&child, shell, nullptr, &attributes, argv, environ);
-  posix_spawnattr_destroy(&attributes);
-  if (started == 0) {
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-  }
-  return 1;
 }
 
 }  // namespace zirbin::files

@@ -46,9 +46,4 @@ std::optional<int> storedValueType(const PathList& paths, const std::string& nam
 // storedValueType), besides the failures of qloadFile.
 void qloadInto(const PathList& paths, const values::Value& name, values::Value& result);
 
-// `sysCommand(cmd)`: runs `command` as "/bin/sh -c command" in the current directory and
-// waits for it (its exit status is not reported). Returns 1 once it has returned, also
-// when the shell could not be started.
-int runShellCommand(const std::string& command);
-
 }  // namespace zirbin::files

@@ -230,11 +230,5 @@ TEST_F(TextFilesTest, SaveAlwaysRefuses) {
             "savecsv or fwrite)");
 }
 
-TEST_F(TextFilesTest, SysCommandRunsTheShell) {
-  std::string command = "echo hi > '" + temp_.file("shell.txt") + "'";
-  EXPECT_EQ(runShellCommand(command), 1);
-  EXPECT_EQ(temp_.read("shell.txt"), "hi\n");
-}
-
 }  // namespace
 }  // namespace zirbin::files
