@@ -47,7 +47,6 @@ void waitForEvents(const char* builtin, Done done) {
     if (host == nullptr || callbacks == nullptr || !host->figureEventsPossible())
       checkFailed(builtin, "no figure window to wait for here");
     if (session::haltRequested) checkFailed(builtin, "interrupted");
-    session::pollInterrupt();
     if (std::optional<session::FigureEvent> e = host->waitFigureEvent(kEventWaitMs))
       graphics::handleFigureEvent(*e, *callbacks);
   }

@@ -145,7 +145,7 @@ TEST_F(Interrupt, EndsAnIntegralWhoseIntegrandIsAUserFunction) {
             5s);
   EXPECT_EQ(typed("kept"), "4");
   // A quick integrand alone, called by the integrator without end.
-  EXPECT_LT(interrupted("g(x) := sin(x)\nn = 0\nwhile 1: n += integ(\\g, [0, 1])\n", 50ms, false),
+  EXPECT_LT(interrupted("h(x) := sin(x)\nn = 0\nwhile 1: n += integ(\\h, [0, 1])\n", 50ms, false),
             5s);
   EXPECT_EQ(typed("n > 0"), "1");
 }
