@@ -200,6 +200,26 @@ class TerminalTest(unittest.TestCase):
         self.assertIn("1", t.line("x >= 1"))
         self.assertEqual(t.end(), 1)
 
+    def test_with_a_display_figures_open_as_windows(self):
+        # The offscreen platform stands in for a display. A wait for a click waits for the
+        # window (without one it fails at once) until Ctrl+C.
+        t = self.start(env={"QT_QPA_PLATFORM": "offscreen"}, args=("--terminal",))
+        self.assertIn("41", t.line("plot([0 10], [0 10]); disp(getkeyb + 41)"))
+        t.send("p = getclick(1)\r")
+        index = t.child.expect(["no figure window", pexpect.TIMEOUT], timeout=1)
+        self.assertEqual(index, 1, "getclick waits for the figure's window")
+        t.send("\x03")
+        self.assertIn("execution interrupted", t.expect(re.escape(PROMPT)) + t.child.before)
+        t.send("disp(close(1) + 100)\r")
+        t.expect("101")
+        t.prompt()
+        self.assertEqual(t.end(), 1)
+
+    def test_without_a_display_waits_for_figures_fail_at_once(self):
+        t = self.start()
+        self.assertIn("no figure window to wait for here", t.line("p = getclick(1)"))
+        self.assertEqual(t.end(), 1)
+
     def test_ctrl_d_and_quit_save_the_session(self):
         t = self.start()
         t.line("kept = 17")

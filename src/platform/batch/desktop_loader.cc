@@ -12,9 +12,23 @@ namespace {
 
 constexpr char kModuleName[] = "libzirbin_desktop.so";
 constexpr char kEntryName[] = "zirbin_run_desktop";
+constexpr char kFiguresEntryName[] = "zirbin_open_figure_windows";
 
 using DesktopEntry = int (*)(int, char**, const std::vector<std::string>*,
                              const std::optional<std::string>*);
+using FiguresEntry = FigureWindows* (*)(const std::function<void()>*, std::string*);
+
+// The module, loaded once. It resolves the core's symbols against this program, so it is
+// never unloaded while anything of it may run; it stays until the process ends.
+void* loadModule(std::string& whyNot) {
+  const std::string path = files::programDirectory() + "/" + kModuleName;
+  void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (module == nullptr) {
+    const char* error = ::dlerror();
+    whyNot = error != nullptr ? error : path;
+  }
+  return module;
+}
 
 }  // namespace
 
@@ -29,23 +43,27 @@ bool displayAvailable() {
 DesktopRun runDesktopModule(int argc, char** argv, const std::vector<std::string>& lines,
                             const std::optional<std::string>& script) {
   DesktopRun run;
-  const std::string path = files::programDirectory() + "/" + kModuleName;
-  // The module resolves the core's symbols against this program, so it is never unloaded
-  // while anything of it may run; it stays until the process ends.
-  void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr) {
-    const char* error = ::dlerror();
-    run.whyNot = error != nullptr ? error : path;
-    return run;
-  }
+  void* module = loadModule(run.whyNot);
+  if (module == nullptr) return run;
   auto entry = reinterpret_cast<DesktopEntry>(::dlsym(module, kEntryName));
   if (entry == nullptr) {
-    run.whyNot = path + ": no entry " + kEntryName;
+    run.whyNot = std::string(kModuleName) + ": no entry " + kEntryName;
     return run;
   }
   run.started = true;
   run.status = entry(argc, argv, &lines, &script);
   return run;
+}
+
+std::unique_ptr<FigureWindows> openFigureWindows(std::function<void()> onEvent, std::string& whyNot) {
+  void* module = loadModule(whyNot);
+  if (module == nullptr) return nullptr;
+  auto entry = reinterpret_cast<FiguresEntry>(::dlsym(module, kFiguresEntryName));
+  if (entry == nullptr) {
+    whyNot = std::string(kModuleName) + ": no entry " + kFiguresEntryName;
+    return nullptr;
+  }
+  return std::unique_ptr<FigureWindows>(entry(&onEvent, &whyNot));
 }
 
 }  // namespace zirbin::platform

@@ -152,7 +152,15 @@ void DesktopApp::openFigureWindows() {
   interpreter_.post([this, first] {
     graphics::FigureRegistry::setViewFactory([this, first](graphics::Figure& figure) {
       ConsoleSession* owner = running() != nullptr ? running() : first;
-      return std::make_unique<QtFigureView>(figure, *owner, owner->figureSink());
+      // The console may have closed by the time the GUI thread makes the window.
+      FigureWindowParent parent = [this, owner](QWidget*& window) {
+        if (DesktopApp::instance() != this || !hasConsole(owner) || owner->window() == nullptr)
+          return false;
+        window = owner->window();
+        return true;
+      };
+      return std::make_unique<QtFigureView>(figure, owner->host().figureViews(), std::move(parent),
+                                            owner->figureSink());
     });
   });
 }

@@ -7,9 +7,7 @@
 #include <QScreen>
 
 #include "graphics/display_list.h"
-#include "platform/qt/desktop_app.h"
 #include "platform/qt/interpreter_thread.h"
-#include "platform/qt/qt_host.h"
 
 namespace zirbin::platform::qt {
 
@@ -40,29 +38,36 @@ class ControlProxy : public graphics::ChildControl {
 
 }  // namespace
 
-QtFigureView::QtFigureView(graphics::Figure& figure, ConsoleSession& owner, FigureEventSink sink)
-    : figure_(figure), host_(owner.host()) {
-  host_.addView(this);
+void FigureViews::showChanged() {
+  for (QtFigureView* view : views_) view->show();
+}
+
+void FigureViews::closeFigures() {
+  std::vector<int> numbers;
+  for (QtFigureView* view : views_) numbers.push_back(view->figureNumber());
+  for (int n : numbers) graphics::figures().close(n);
+}
+
+QtFigureView::QtFigureView(graphics::Figure& figure, FigureViews& views, FigureWindowParent parent,
+                           FigureEventSink sink)
+    : figure_(figure), views_(views) {
+  views_.add(this);
   int number = figure.number(), w = figure.clientRect().width(), h = figure.clientRect().height();
-  DesktopApp* app = &owner.app();
-  ConsoleSession* console = &owner;
-  runOnGui([link = link_, app, console, number, w, h, sink = std::move(sink)] {
-    // The console may have closed meanwhile: then its figure needs no window.
-    if (DesktopApp::instance() != app || !app->hasConsole(console) || console->window() == nullptr)
-      return;
+  runOnGui([link = link_, parent = std::move(parent), number, w, h, sink = std::move(sink)] {
+    QWidget* owner = nullptr;
+    if (!parent(owner)) return;
     if (QScreen* s = QGuiApplication::primaryScreen()) {
       link->screenWidth = s->availableGeometry().width();
       link->screenHeight = s->availableGeometry().height();
     }
-    // A window of the console's: it goes when the console goes.
-    auto* window = new FigureWindow(number, w, h, sink, console->window());
+    auto* window = new FigureWindow(number, w, h, sink, owner);
     link->window = window;
     window->show();
   });
 }
 
 QtFigureView::~QtFigureView() {
-  host_.removeView(this);
+  views_.remove(this);
   runOnGui([link = link_] {
     if (link->window) {
       link->window->closeQuietly();

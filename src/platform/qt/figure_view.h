@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include <QPointer>
 
@@ -15,8 +17,31 @@
 
 namespace zirbin::platform::qt {
 
-class ConsoleSession;
-class QtHost;
+class QtFigureView;
+
+// The views of one owner's figures (a console, or the terminal), on the interpreter thread:
+// the owner shows the changed ones after each command and in its waits.
+class FigureViews {
+ public:
+  FigureViews() = default;
+  FigureViews(const FigureViews&) = delete;
+  FigureViews& operator=(const FigureViews&) = delete;
+
+  void add(QtFigureView* view) { views_.push_back(view); }
+  void remove(QtFigureView* view) { std::erase(views_, view); }
+  bool empty() const { return views_.empty(); }
+  // Sends the changed figures to their windows.
+  void showChanged();
+  // Closes every figure shown here (their views leave the list as they go).
+  void closeFigures();
+
+ private:
+  std::vector<QtFigureView*> views_;
+};
+
+// GUI thread: the window a new figure window belongs to (it is deleted with it), null for
+// a window of its own; false when the owner is gone and no window is to be made.
+using FigureWindowParent = std::function<bool(QWidget*& parent)>;
 
 // What the interpreter-thread view and the GUI-thread window share.
 struct FigureWindowLink {
@@ -28,10 +53,10 @@ struct FigureWindowLink {
 
 class QtFigureView : public graphics::FigureView {
  public:
-  // Interpreter thread. Opens the window of `figure` on the GUI thread, as a window of
-  // `owner`'s console; its events go to `sink`. The view registers with the owner's host,
-  // which shows the changed figures (host.showFigures()).
-  QtFigureView(graphics::Figure& figure, ConsoleSession& owner, FigureEventSink sink);
+  // Interpreter thread. Opens the window of `figure` on the GUI thread, a window of what
+  // `parent` gives; its events go to `sink`. The view is in `views` while it lives.
+  QtFigureView(graphics::Figure& figure, FigureViews& views, FigureWindowParent parent,
+               FigureEventSink sink);
   // Interpreter thread: the figure is gone; its window closes.
   ~QtFigureView() override;
   QtFigureView(const QtFigureView&) = delete;
@@ -59,7 +84,7 @@ class QtFigureView : public graphics::FigureView {
   void publish();
 
   graphics::Figure& figure_;
-  QtHost& host_;
+  FigureViews& views_;
   std::shared_ptr<FigureWindowLink> link_ = std::make_shared<FigureWindowLink>();
   bool dirty_ = true;
   std::chrono::steady_clock::time_point lastPublish_{};

@@ -131,22 +131,14 @@ bool QtHost::figureEventsPossible() const {
   return !views_.empty() || figureQueue_->size() > 0;
 }
 
-void QtHost::showFigures() {
-  for (QtFigureView* view : views_) view->show();
-}
-
-void QtHost::addView(QtFigureView* view) { views_.push_back(view); }
-
-void QtHost::removeView(QtFigureView* view) { std::erase(views_, view); }
+void QtHost::showFigures() { views_.showChanged(); }
 
 void QtHost::closeFigures() {
   // Between commands: the figures are those of this console's session, in its context.
   session::InterpreterSession* interpreter = console_.interpreter();
   if (interpreter == nullptr) return;
   session::RunContextScope inSession(interpreter->context());
-  std::vector<int> numbers;
-  for (QtFigureView* view : views_) numbers.push_back(view->figureNumber());
-  for (int n : numbers) graphics::figures().close(n);
+  views_.closeFigures();
 }
 
 void QtHost::setPendingPaste(std::string text) { pendingPaste_ = std::move(text); }

@@ -16,13 +16,13 @@
 #include <QPointer>
 
 #include "base/host.h"
+#include "platform/qt/figure_view.h"
 
 namespace zirbin::platform::qt {
 
 class DebuggerStops;
 class ConsoleSession;
 class FigureEventQueue;
-class QtFigureView;
 
 class QtHost : public session::Host {
  public:
@@ -50,10 +50,10 @@ class QtHost : public session::Host {
 
   // Where this console's figure windows put their events (shared with the GUI thread).
   const std::shared_ptr<FigureEventQueue>& figureQueue() const { return figureQueue_; }
-  // Interpreter thread: the views of this console's figures register while they live.
-  void addView(QtFigureView* view);
-  void removeView(QtFigureView* view);
-  // Interpreter thread: closes every figure of this console (the console is closing).
+  // Interpreter thread: the views of this console's figures.
+  FigureViews& figureViews() { return views_; }
+  // Interpreter thread, between commands: closes every figure of this console (it is
+  // closing).
   void closeFigures();
 
   // The text the next clipboardText() gives instead of the clipboard's (the start-up
@@ -92,7 +92,7 @@ class QtHost : public session::Host {
   std::shared_ptr<Waits> waits_ = std::make_shared<Waits>();
   std::optional<std::string> pendingPaste_;  // interpreter thread only
   std::shared_ptr<FigureEventQueue> figureQueue_;
-  std::vector<QtFigureView*> views_;  // interpreter thread only
+  FigureViews views_;  // interpreter thread only
 };
 
 }  // namespace zirbin::platform::qt

@@ -131,13 +131,35 @@ void LineEditor::historyChanged() {
   for (std::size_t i = 0; i < history_.size(); ++i) add_history(history_.entry(i).c_str());
 }
 
-std::string LineEditor::waitForInput() {
-  pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {WakePipe::readEnd(), POLLIN, 0}};
+void LineEditor::watchFigureEvents(int fd, std::function<void()> handle) {
+  figureFd_ = fd;
+  onFigureEvents_ = std::move(handle);
+}
+
+void LineEditor::handleFigureEvents() {
+  char buffer[64];
+  while (::read(figureFd_, buffer, sizeof buffer) > 0) {
+  }
+  rl_clear_visible_line();
+  std::fflush(stdout);
+  onFigureEvents_();
+  std::fflush(stdout);
+  rl_on_new_line();
+  rl_forced_update_display();
+}
+
+std::string LineEditor::waitForInput(bool figures) {
+  pollfd fds[3] = {{STDIN_FILENO, POLLIN, 0}, {WakePipe::readEnd(), POLLIN, 0}, {figureFd_, POLLIN, 0}};
+  const nfds_t count = figures && figureFd_ >= 0 && onFigureEvents_ ? 3 : 2;
   for (;;) {
     if (endSignalled()) return std::string(1, WakePipe::kWakeByte);
-    const int n = ::poll(fds, 2, -1);
+    const int n = ::poll(fds, count, -1);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return {};
+    if (count == 3 && fds[2].revents != 0) {
+      handleFigureEvents();
+      continue;
+    }
     if (fds[1].revents != 0) {
       std::string bytes = WakePipe::drain();
       if (!bytes.empty()) return bytes;
@@ -157,7 +179,8 @@ LineEditor::Input LineEditor::read(const std::string& prompt, bool useHistory,
   std::fflush(stdout);
   rl_callback_handler_install(prompt.c_str(), lineHandler);
   while (!done_) {
-    const std::string bytes = waitForInput();
+    // Figure events run at the command prompt only, never inside a question of getline.
+    const std::string bytes = waitForInput(useHistory);
     bool stop = false;
     for (char byte : bytes) {
       if (byte == WakePipe::kResizeByte) {

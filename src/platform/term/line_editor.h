@@ -79,6 +79,11 @@ class LineEditor {
   // Makes readline's own list (Ctrl+R searches it) the entries of the history again.
   void historyChanged();
 
+  // While a line is edited, a byte arriving on `fd` (drained here) calls `handle`: figure
+  // windows' events run their callbacks between commands. Their output goes above the
+  // prompt, which then comes back with the text typed so far.
+  void watchFigureEvents(int fd, std::function<void()> handle);
+
   // Reads one key in raw mode, without echo; 0 at the end of input, nullopt when the wake
   // pipe was written (an interrupt).
   std::optional<int> readKey();
@@ -103,10 +108,14 @@ class LineEditor {
   static bool readyWithin(int milliseconds);
   void bindKeys();
   // Waits until standard input or the wake pipe is readable; returns the pipe's bytes.
-  std::string waitForInput();
+  // With `figures`, figure events that arrive meanwhile are handled.
+  std::string waitForInput(bool figures = false);
+  void handleFigureEvents();
 
   gui::CommandHistory& history_;
   Completer completer_;
+  int figureFd_ = -1;
+  std::function<void()> onFigureEvents_;
   std::vector<std::string> candidates_;
   std::size_t nextCandidate_ = 0;
   bool useHistory_ = true;

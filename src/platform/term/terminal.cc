@@ -2,6 +2,7 @@
 // written to the terminal as soon as they are complete.
 #include "platform/term/terminal.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,7 +11,9 @@
 #include "gui/command_history.h"
 #include "gui/completion.h"
 #include "gui/console_buffer.h"
+#include "base/run_context.h"
 #include "gui/pending_input.h"
+#include "platform/batch/desktop_loader.h"
 #include "platform/term/line_editor.h"
 #include "platform/term/terminal_colours.h"
 #include "platform/term/terminal_host.h"
@@ -55,6 +58,7 @@ class TerminalRun {
       session_ = &session;
       interruptTarget = &session;
       WakePipe::onInterrupt = interruptRunningCommand;
+      openFigureWindows();
       gui::loadHistory(history_, files::stateFilePath(files::kHistoryFileName));
       editor_.historyChanged();
       for (const std::string& line : options_.lines) {
@@ -69,6 +73,7 @@ class TerminalRun {
       if (!sessionEnding(session)) readCommands(session);
       errors_ = session.errorCount();
       endStatus_ = endStatusOf(session);
+      closeFigureWindows();
       gui::saveHistory(history_, files::stateFilePath(files::kHistoryFileName));
       WakePipe::onInterrupt = nullptr;
       interruptTarget = nullptr;
@@ -79,6 +84,45 @@ class TerminalRun {
   }
 
  private:
+  // With a display, figures open as windows (shown by a thread of the desktop's module);
+  // their events reach the prompt through a pipe. Without one they stay models, as in a
+  // batch run.
+  void openFigureWindows() {
+    if (!displayAvailable() || ::pipe2(figurePipe_, O_NONBLOCK | O_CLOEXEC) != 0) return;
+    const int writeEnd = figurePipe_[1];
+    std::string whyNot;
+    windows_ = platform::openFigureWindows(
+        [writeEnd] {
+          const char byte = 'f';
+          [[maybe_unused]] ssize_t written = ::write(writeEnd, &byte, 1);
+        },
+        whyNot);
+    if (!windows_) {
+      session_->reportError("figures open without windows: " + whyNot);
+      return;
+    }
+    host_.setFigureWindows(windows_.get());
+    editor_.watchFigureEvents(figurePipe_[0], [this] {
+      session_->handleFigureEvents();
+      flush();
+    });
+  }
+
+  // The figures close with the session (in its context); the module's thread ends before
+  // the pipe goes.
+  void closeFigureWindows() {
+    host_.setFigureWindows(nullptr);
+    editor_.watchFigureEvents(-1, nullptr);
+    if (windows_) {
+      session::RunContextScope inSession(session_->context());
+      windows_.reset();
+    }
+    for (int& end : figurePipe_) {
+      if (end >= 0) ::close(end);
+      end = -1;
+    }
+  }
+
   void readCommands(session::InterpreterSession& session) {
     gui::PendingInput pending;
     while (!sessionEnding(session)) {
@@ -155,6 +199,8 @@ class TerminalRun {
   session::InterpreterSession* session_ = nullptr;
   int errors_ = 0;
   int endStatus_ = -1;  // the status `exit` gave the session
+  std::unique_ptr<FigureWindows> windows_;
+  int figurePipe_[2] = {-1, -1};
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gui/console_buffer.h"
+#include "platform/batch/desktop_loader.h"
 #include "platform/term/line_editor.h"
 #include "base/console_output.h"
 
@@ -114,6 +115,22 @@ session::DebugCommand TerminalHost::debuggerStop(const session::DebugView& view)
     default:
       return session::DebugCommand::kClose;
   }
+}
+
+std::optional<session::FigureEvent> TerminalHost::pollFigureEvent() {
+  return windows_ != nullptr ? windows_->poll() : HeadlessHost::pollFigureEvent();
+}
+
+std::optional<session::FigureEvent> TerminalHost::waitFigureEvent(int timeoutMs) {
+  return windows_ != nullptr ? windows_->wait(timeoutMs) : HeadlessHost::waitFigureEvent(timeoutMs);
+}
+
+bool TerminalHost::figureEventsPossible() const {
+  return windows_ != nullptr ? windows_->possible() : HeadlessHost::figureEventsPossible();
+}
+
+void TerminalHost::showFigures() {
+  if (windows_ != nullptr) windows_->show();
 }
 
 }  // namespace zirbin::platform

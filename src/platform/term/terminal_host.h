@@ -14,6 +14,7 @@ class ConsoleBuffer;
 
 namespace zirbin::platform {
 
+class FigureWindows;
 class LineEditor;
 
 class TerminalHost : public session::HeadlessHost {
@@ -28,6 +29,16 @@ class TerminalHost : public session::HeadlessHost {
   int readKey() override;
   session::DebugCommand debuggerStop(const session::DebugView& view) override;
 
+  // With figure windows (a display is available) their events are the figure events;
+  // without, the figures are models only, as in a batch run.
+  void setFigureWindows(FigureWindows* windows) { windows_ = windows; }
+  std::optional<session::FigureEvent> pollFigureEvent() override;
+  std::optional<session::FigureEvent> waitFigureEvent(int timeoutMs) override;
+  bool figureEventsPossible() const override;
+  // No wake(): Ctrl+C reaches it from a signal handler, and a wait for figure events
+  // looks at the interrupt every few milliseconds anyway.
+  void showFigures() override;
+
  private:
   // Asks `question` and waits for one of the keys of `answers` (lower case; Enter is '\r').
   // Returns the key, or 0 when the input ended or an interrupt came.
@@ -37,6 +48,7 @@ class TerminalHost : public session::HeadlessHost {
   gui::ConsoleBuffer& console_;
   LineEditor& editor_;
   std::function<void()> flush_;
+  FigureWindows* windows_ = nullptr;
 };
 
 }  // namespace zirbin::platform
