@@ -18,6 +18,7 @@
 
 #include "graphics/display_list.h"
 #include "platform/qt/desktop_fixture.h"
+#include "platform/qt/figure_events_queue.h"
 #include "platform/qt/figure_window.h"
 
 namespace zirbin::platform::qt {
@@ -460,6 +461,32 @@ TEST_F(FigureWindowTest, ASecondaryConsolesFiguresFollowItsFocusAndCloseWithIt) 
   settle();
   EXPECT_EQ(show("close(5)"), "0");
   EXPECT_EQ(show("close(1)"), "1");
+}
+
+TEST(FigureEventQueue, MovesMergeIntoTheLatestButNeverPastAnotherEvent) {
+  using session::FigureEvent;
+  using session::FigureEventKind;
+  FigureEventQueue queue;
+  auto event = [](FigureEventKind kind, int figure, int x) {
+    FigureEvent e;
+    e.kind = kind;
+    e.figure = figure;
+    e.x = x;
+    return e;
+  };
+  queue.push(event(FigureEventKind::kMouseMove, 1, 1));
+  queue.push(event(FigureEventKind::kMouseMove, 1, 2));
+  queue.push(event(FigureEventKind::kMouseMove, 2, 3));
+  queue.push(event(FigureEventKind::kLeftDown, 2, 4));
+  queue.push(event(FigureEventKind::kMouseMove, 2, 5));
+  std::vector<int> xs;
+  while (std::optional<FigureEvent> e = queue.poll()) xs.push_back(e->x);
+  EXPECT_EQ(xs, (std::vector<int>{2, 3, 4, 5}));
+  // A wake ends a wait at once, with no event.
+  queue.wake();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(queue.wait(5000).has_value());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
 }
 
 }  // namespace
