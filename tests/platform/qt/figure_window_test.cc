@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
+#include <set>
 #include <variant>
 
 #include <QComboBox>
@@ -155,6 +155,14 @@ TEST_F(FigureWindowTest, MouseAndKeysCallTheCallbacksInDataUnits) {
   QTest::mouseClick(w->canvas(), Qt::RightButton, {}, pixelOf(w, 7, 2));
   handled();
   EXPECT_EQ(show("round(seen)"), " 7 2");
+  define("cbrightup", recorder("onRUp"));
+  QTest::mousePress(w->canvas(), Qt::RightButton, {}, pixelOf(w, 8, 1));
+  handled();
+  EXPECT_EQ(show("getmouse('r')"), "1");
+  QTest::mouseRelease(w->canvas(), Qt::RightButton, {}, pixelOf(w, 8, 2));
+  handled();
+  EXPECT_EQ(show("round(seen)"), " 8 2");
+  EXPECT_EQ(show("getmouse('r')"), "0");
   define("cbmove", recorder("onMove"));
   moveTo(w, pixelOf(w, 1, 9), Qt::NoButton);
   handled();
@@ -428,6 +436,22 @@ TEST_F(FigureWindowTest, FigposMovesAndSizesTheWindow) {
   EXPECT_EQ(w->x(), 10);
   ASSERT_TRUE(waitFor([&] { return w->canvas()->displayList()->width == 300; }));
   EXPECT_EQ(w->canvas()->displayList()->height, 200);
+}
+
+TEST_F(FigureWindowTest, DebugtestMovesTheWindowBackAndForth) {
+  type("figure(1);");
+  FigureWindow* w = figureWindow();
+  ASSERT_NE(w, nullptr);
+  std::set<int> widths;
+  QTest::keyClicks(&console(), "debugtest");
+  QTest::keyClick(&console(), Qt::Key_Return);
+  ASSERT_TRUE(waitFor([&] {
+    widths.insert(w->width());
+    return app().interpreter().idle() && app().primary().pendingCommands() == 0;
+  }));
+  settle();
+  EXPECT_EQ(lastLine(0, 0), "0");
+  EXPECT_TRUE(widths.count(300) == 1 && widths.count(190) == 1);
 }
 
 TEST_F(FigureWindowTest, AbortEndsAGetclickWait) {
