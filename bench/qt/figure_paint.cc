@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -264,6 +265,9 @@ int main(int argc, char** argv) {
               watch.gap().c_str(), figureWindow(app)->canvas()->displayList()->calls.size(),
               figureWindow(app)->canvas()->displayList()->points.size(),
               paintAll(*figureWindow(app)->canvas()->displayList()));
+
+  // "--plot-only" stops here (for profiling the plot alone).
+  if (argc > 1 && std::string(argv[1]) == "--plot-only") return 0;
 
   FigureWindow* w = figureWindow(app);
   const DisplayList* before = w->canvas()->displayList();
