@@ -51,11 +51,14 @@ int main() {
   zirbin::session::HeadlessHost host;
   zirbin::gui::ConsoleBuffer console;
   zirbin::session::InterpreterSession session(host, console, true);
-  session.submitInput(
+  host.clipboard =
       "function r = fib(n)\r  if n < 2: r = n\r  else r = fib(n-1) + fib(n-2)\rend\r"
       "function y = slow(x)\r  y = 0\r  for k = 1:20000: y += sin(x) / 20000\rend\r"
-      "f(x) := slow(x)\rv = rand(1, 1e7);\r",
-      zirbin::session::kClipboardMode);
+      "f(x) := slow(x)\rv = rand(1, 1e7);\r";
+  if (!session.submitInput("", zirbin::session::kClipboardMode)) {
+    std::printf("the definitions failed: %s\n", console.currentLine().c_str());
+    return 1;
+  }
   const std::pair<const char*, const char*> cases[] = {
       {"while 1: k += 1", "k = 0\rwhile 1: k += 1\r"},
       {"recursive fib(40)", "fib(40)\r"},

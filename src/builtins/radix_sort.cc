@@ -6,6 +6,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "base/run_context.h"
@@ -35,31 +36,68 @@ uint32_t keyOf(int i) { return static_cast<uint32_t>(i) ^ 0x80000000u; }
 
 int numberOf(uint32_t k) { return static_cast<int>(k ^ 0x80000000u); }
 
-// Sorts the keys, passing over every digit position in which all keys agree.
+// Calls f(first, last) for the index blocks of n elements in order, looking for an
+// interrupt before each: a long sort can be interrupted within a pass.
+template <typename F>
+void forEachBlock(std::size_t n, F f) {
+  for (std::size_t first = 0; first < n; first += session::kPollBlock) {
+    session::pollInterrupt();
+    f(first, std::min(n, first + session::kPollBlock));
+  }
+}
+
+// The keys of n numbers, in a buffer left uninitialised: zero-filling it first would cost
+// as much as a pass, and its pages are touched block by block instead.
 template <typename Key>
-void radixSort(std::vector<Key>& keys) {
+using KeyBuffer = std::unique_ptr<Key[]>;
+
+// Sorts the n keys at `keys`, passing over every digit position in which all keys agree.
+// The sorted keys end in `keys`.
+template <typename Key>
+void radixSort(KeyBuffer<Key>& keys, std::size_t n) {
   constexpr int kPasses = (8 * sizeof(Key) + kDigitBits - 1) / kDigitBits;
   std::vector<std::array<uint32_t, kBuckets>> counts(kPasses);
   for (auto& c : counts) c.fill(0);
-  for (Key k : keys) {
-    for (int p = 0; p < kPasses; ++p) ++counts[p][(k >> (p * kDigitBits)) & (kBuckets - 1)];
-  }
-  std::vector<Key> other(keys.size());
+  forEachBlock(n, [&](std::size_t first, std::size_t last) {
+    for (std::size_t i = first; i < last; ++i) {
+      const Key k = keys[i];
+      for (int p = 0; p < kPasses; ++p) ++counts[p][(k >> (p * kDigitBits)) & (kBuckets - 1)];
+    }
+  });
+  KeyBuffer<Key> other(new Key[n]);
   for (int p = 0; p < kPasses; ++p) {
-    // A pass over 1e7 keys takes some 50 ms: a long sort can be interrupted between them.
-    session::pollInterrupt();
     std::array<uint32_t, kBuckets>& c = counts[p];
-    if (std::find(c.begin(), c.end(), keys.size()) != c.end()) continue;  // one bucket: no-op
+    if (std::find(c.begin(), c.end(), n) != c.end()) continue;  // one bucket: no-op
     uint32_t start = 0;
-    for (uint32_t& n : c) {
-      uint32_t here = n;
-      n = start;
+    for (uint32_t& count : c) {
+      uint32_t here = count;
+      count = start;
       start += here;
     }
-    int shift = p * kDigitBits;
-    for (Key k : keys) other[c[(k >> shift) & (kBuckets - 1)]++] = k;
+    const int shift = p * kDigitBits;
+    const Key* from = keys.get();
+    Key* to = other.get();
+    forEachBlock(n, [&](std::size_t first, std::size_t last) {
+      for (std::size_t i = first; i < last; ++i)
+        to[c[(from[i] >> shift) & (kBuckets - 1)]++] = from[i];
+    });
     keys.swap(other);
   }
+}
+
+// Sorts [begin, end) through the keys keyOf gives, in blocks that look for an interrupt;
+// an interrupt leaves the numbers as they were.
+template <typename Key, typename Number>
+void radixSortNumbers(Number* begin, Number* end) {
+  const std::size_t n = static_cast<std::size_t>(end - begin);
+  KeyBuffer<Key> keys(new Key[n]);
+  forEachBlock(n, [&](std::size_t first, std::size_t last) {
+    for (std::size_t i = first; i < last; ++i) keys[i] = keyOf(begin[i]);
+  });
+  radixSort(keys, n);
+  // Not interrupted: `sortit` sorts a variable in place, which must never be left half
+  // written back.
+  for (std::size_t i = 0; i < n; ++i) begin[i] = numberOf(keys[i]);
 }
 
 }  // namespace
@@ -70,10 +108,7 @@ void sortAscending(double* begin, double* end) {
     std::sort(begin, firstNaN);
     return;
   }
-  std::vector<uint64_t> keys(firstNaN - begin);
-  std::transform(begin, firstNaN, keys.begin(), [](double d) { return keyOf(d); });
-  radixSort(keys);
-  std::transform(keys.begin(), keys.end(), begin, [](uint64_t k) { return numberOf(k); });
+  radixSortNumbers<uint64_t>(begin, firstNaN);
 }
 
 void sortAscending(int* begin, int* end) {
@@ -81,10 +116,7 @@ void sortAscending(int* begin, int* end) {
     std::sort(begin, end);
     return;
   }
-  std::vector<uint32_t> keys(end - begin);
-  std::transform(begin, end, keys.begin(), [](int i) { return keyOf(i); });
-  radixSort(keys);
-  std::transform(keys.begin(), keys.end(), begin, [](uint32_t k) { return numberOf(k); });
+  radixSortNumbers<uint32_t>(begin, end);
 }
 
 }  // namespace zirbin::builtins

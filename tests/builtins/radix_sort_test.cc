@@ -7,7 +7,11 @@
 #include <climits>
 #include <cmath>
 #include <random>
+#include <string>
 #include <vector>
+
+#include "base/errors.h"
+#include "base/run_context.h"
 
 namespace zirbin::builtins {
 namespace {
@@ -56,6 +60,26 @@ TEST(RadixSort, ShortArraysToo) {
   sortAscending(v.data(), v.data() + v.size());
   EXPECT_EQ(v, (std::vector<double>{-1, 2, 3}));
   sortAscending(v.data(), v.data());
+}
+
+TEST(RadixSort, ALongSortSeesTheInterruptAndLeavesTheNumbersAsTheyWere) {
+  session::RunContext context;
+  session::RunContextScope running(context);
+  std::vector<double> v(1 << 20);
+  for (std::size_t i = 0; i < v.size(); ++i) v[i] = static_cast<double>(v.size() - i);
+  const std::vector<double> before = v;
+  context.interrupt.store(true);
+  std::string report;
+  try {
+    sortAscending(v.data(), v.data() + v.size());
+  } catch (const session::RuntimeError& error) {
+    report = error.text;
+  }
+  EXPECT_EQ(report, "execution interrupted");
+  EXPECT_EQ(v, before);
+  context.interrupt.store(false);
+  sortAscending(v.data(), v.data() + v.size());
+  EXPECT_TRUE(std::is_sorted(v.begin(), v.end()));
 }
 
 }  // namespace
