@@ -109,11 +109,15 @@ void UnlessStm::exe() {
 }
 
 void WhileStm::exe() {
-  while (session::runContext->keepRunning) {
+  session::RunContext& run = *session::runContext;
+  if (!run.keepRunning) return;
+  // keepRunning holds at the top of each round: a body that cleared it either ended the
+  // loop or (a `continue`) had it set again.
+  for (;;) {
     if (!condition("non-scalar condition in while clause")) return;
-    session::pollInterrupt();
+    session::pollInterrupt(run);
     body_->exe();
-    if (!session::runContext->keepRunning && !loopGoesOn()) return;
+    if (!run.keepRunning && !loopGoesOn()) return;
   }
 }
 
@@ -133,21 +137,23 @@ void ForStm::exe() {
   // The range is taken once: a copy protects it from a body that changes its source.
   if (result != &range) range.assign(*result);
   const int n = range.size;
+  session::RunContext& run = *session::runContext;
+  if (!run.keepRunning) return;
   if (range.valueType() == values::INTEGER_VAL) {
     const int* elements = static_cast<IntValue&>(range).data;
-    for (int i = 0; i < n && session::runContext->keepRunning; ++i) {
+    for (int i = 0; i < n; ++i) {
       setLoopInt(variable_, isDouble, elements[i]);
-      session::pollInterrupt();
+      session::pollInterrupt(run);
       body_->exe();
-      if (!session::runContext->keepRunning && !loopGoesOn()) return;
+      if (!run.keepRunning && !loopGoesOn()) return;
     }
   } else if (range.valueType() == values::DOUBLE_VAL) {
     const double* elements = static_cast<DoubleValue&>(range).data;
-    for (int i = 0; i < n && session::runContext->keepRunning; ++i) {
+    for (int i = 0; i < n; ++i) {
       setLoopDouble(variable_, isDouble, elements[i]);
-      session::pollInterrupt();
+      session::pollInterrupt(run);
       body_->exe();
-      if (!session::runContext->keepRunning && !loopGoesOn()) return;
+      if (!run.keepRunning && !loopGoesOn()) return;
     }
   } else {
     throw session::OperatorCode('=');  // a complex or list range cannot feed the variable
@@ -162,23 +168,25 @@ void ForStm::runSequence() {
   double start = 0, step = 1, stop = 0;
   const int n = sequence->bounds(start, step, stop);
   const bool isDouble = variable_->valueType() == values::DOUBLE_VAL;
+  session::RunContext& run = *session::runContext;
+  if (!run.keepRunning) return;
   if (sequence->resultType() == values::INTEGER_VAL) {
     int x = values::truncateToInt(start);
     const int intStep = values::truncateToInt(step);
-    for (int i = 0; i < n && session::runContext->keepRunning; ++i, x += intStep) {
+    for (int i = 0; i < n; ++i, x += intStep) {
       setLoopInt(variable_, isDouble, x);
-      session::pollInterrupt();
+      session::pollInterrupt(run);
       body_->exe();
-      if (!session::runContext->keepRunning && !loopGoesOn()) return;
+      if (!run.keepRunning && !loopGoesOn()) return;
     }
     return;
   }
   double x = start;
-  for (int i = 0; i < n && session::runContext->keepRunning; ++i, x += step) {
+  for (int i = 0; i < n; ++i, x += step) {
     setLoopDouble(variable_, isDouble, x);
-    session::pollInterrupt();
+    session::pollInterrupt(run);
     body_->exe();
-    if (!session::runContext->keepRunning && !loopGoesOn()) return;
+    if (!run.keepRunning && !loopGoesOn()) return;
   }
 }
 

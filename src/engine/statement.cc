@@ -72,15 +72,16 @@ bool WithBlock::uses(const Value* value) const {
 
 void BlockStm::exe() {
   const StatementPtr* running = nullptr;
+  session::RunContext& run = *session::runContext;
   try {
     for (const StatementPtr& statement : statements_) {
-      if (!session::runContext->keepRunning) return;
-      session::pollInterrupt();
+      if (!run.keepRunning) return;
+      session::pollInterrupt(run);
       running = &statement;
       statement->exe();
       // Looked at after each statement: "Step" at a breakpoint steps through the rest of
       // the block the breakpoint is in. A breakpoint has stopped for itself already.
-      if (session::runContext->stepping && !dynamic_cast<const BreakPointStm*>(statement.get())) {
+      if (run.stepping && !dynamic_cast<const BreakPointStm*>(statement.get())) {
         const auto* assignment = dynamic_cast<const AssignStm*>(statement.get());
         debugStop(statement->line(), assignment ? assignment->target() : nullptr, nullptr);
       }
