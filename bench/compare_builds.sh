@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the statement, user-function and command-cycle benchmarks of two builds in turn,
-# round after round, pinned to one core: B1 (the scalar loop), B2 (fib), B3 (Collatz) and
+# round after round (in alternating order), pinned to one core: B1 (the scalar loop), B2 (fib), B3 (Collatz) and
 # the whole command cycle. Only the ratios within one run mean anything on a shared machine.
 #   usage: bench/compare_builds.sh BEFORE_BUILD_DIR AFTER_BUILD_DIR [ROUNDS]
 set -eu
@@ -12,7 +12,10 @@ pin="taskset -c 1"
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 for round in $(seq "$rounds"); do
-  for build in "$before" "$after"; do
+  # The order changes every round, so that a drift of the machine's speed favours neither.
+  order="$before $after"
+  [ $((round % 2)) -eq 0 ] && order="$after $before"
+  for build in $order; do
     echo "== round $round: $build"
     ZIRBIN_HOME="$home" $pin "$build/bin/bench_statements" | head -2
     ZIRBIN_HOME="$home" $pin "$build/bin/bench_user_functions" | head -1
