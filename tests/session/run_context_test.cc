@@ -1,12 +1,16 @@
 // Two interpreter sessions in one process, each driven on a thread of its own in turn: what
 // a command changes stays in its session (globals, figures, the `tic` time, the random
 // sequence, the settings of `set`, the call trace, the stepping flag), and what the run
-// context declares process-wide (the last displayed value, the named constants) is shared.
+// context declares process-wide (the last displayed value, the named constants, the open
+// files) is shared.
 #include "base/run_context.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "base/host.h"
@@ -124,13 +128,35 @@ TEST(RunContext, TheLastDisplayedValueIsShared) {
   EXPECT_EQ(b.run("ans"), "42");
 }
 
+TEST(RunContext, TheOpenFileTableIsShared) {
+  Instance a, b;
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "zirbin_two_sessions.txt").string();
+  const std::string id = a.run("h = fopen('" + path + "', 'w')");
+  ASSERT_FALSE(id.empty());
+  b.run("fwrite(" + id + ", 'from b');");
+  b.run("fclose(" + id + ");");
+  std::ifstream in(path);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("from b"), std::string::npos) << text;
+  std::filesystem::remove(path);
+}
+
+TEST(RunContext, TheNamedConstantsAreShared) {
+  Instance a, b;
+  a.run("clear (const) muB");
+  EXPECT_NE(b.run("muB").find("unrecognised name"), std::string::npos);
+  b.run("clear reset");
+  EXPECT_EQ(a.run("muB > 0"), "1");
+}
+
 TEST(RunContext, FixedAnEndingSessionNoLongerEmptiesTheNamedConstants) {
   Instance a;
   {
     Instance c;
     c.run("1;");
   }
-  EXPECT_EQ(a.run("pi > 3"), "1");
+  EXPECT_EQ(a.run("muB > 0"), "1");
 }
 
 TEST(RunContext, EachSessionIsInterruptedAlone) {
