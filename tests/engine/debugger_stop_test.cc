@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "files/temp_dir.h"
 #include "base/host.h"
 #include "base/run_context.h"
 #include "engine/display_statements.h"
 #include "session/interpreter_session.h"
+#include "session/line_output.h"
 
 namespace zirbin::engine {
 namespace {
@@ -17,40 +19,16 @@ namespace {
 using session::DebugCommand;
 using session::DebugView;
 
-class LineOutput : public session::ConsoleOutput {
- public:
-  void print(const std::string& text, bool newLineFirst, int mode) override {
-    if (newLineFirst && !current_.empty()) newLine();
-    current_ += text;
-    if (mode == session::kPrintLines) newLine();
-  }
-  void newLine() override {
-    lines.push_back(current_);
-    current_.clear();
-  }
-  void flush() {
-    if (!current_.empty()) newLine();
-  }
-  std::vector<std::string> lines;
-
- private:
-  std::string current_;
-};
+using testing::LineOutput;
 
 class DebuggerStop : public ::testing::Test {
  protected:
   DebuggerStop() : session_(host_, output_, true) {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("zirbin_debugger_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-    session_.pathList().setDirectory(dir_.string());
+    session_.pathList().setDirectory(dir_.path());
     session_.context().stepping = false;
   }
   ~DebuggerStop() override {
     session_.context().stepping = false;
-    std::error_code error;
-    std::filesystem::remove_all(dir_, error);
   }
 
   std::vector<std::string> typed(const std::string& line) {
@@ -66,15 +44,15 @@ class DebuggerStop : public ::testing::Test {
     return output_.lines;
   }
   std::filesystem::path write(const std::string& file, const std::string& text) {
-    std::ofstream(dir_ / file) << text;
-    return dir_ / file;
+    dir_.write(file, text);
+    return dir_.file(file);
   }
   const std::vector<DebugView>& stops() const { return host_.debugStops; }
 
   session::HeadlessHost host_;
   LineOutput output_;
   session::InterpreterSession session_;
-  std::filesystem::path dir_;
+  testing::TempDir dir_;
 };
 
 // A script of `count` numbered lines: "# line n", with the function below from line 3.

@@ -14,6 +14,7 @@
 #include "base/host.h"
 #include "session/interpreter_session.h"
 #include "values/value.h"
+#include "session/line_output.h"
 
 namespace zirbin::graphics {
 namespace {
@@ -22,25 +23,7 @@ using session::FigureEvent;
 using session::FigureEventKind;
 using Lines = std::vector<std::string>;
 
-class LineOutput : public session::ConsoleOutput {
- public:
-  void print(const std::string& text, bool newLineFirst, int mode) override {
-    if (newLineFirst && !current_.empty()) newLine();
-    current_ += text;
-    if (mode == session::kPrintLines) newLine();
-  }
-  void newLine() override {
-    lines.push_back(gui::plainText(current_));
-    current_.clear();
-  }
-  void flush() {
-    if (!current_.empty()) newLine();
-  }
-  std::vector<std::string> lines;
-
- private:
-  std::string current_;
-};
+using testing::LineOutput;
 
 class FigureEvents : public ::testing::Test {
  protected:
@@ -93,7 +76,7 @@ class FigureEvents : public ::testing::Test {
   Frame& frame() { return figures().requireCurrent().currentFrame(); }
 
   session::HeadlessHost host_;
-  LineOutput output_;
+  LineOutput output_{/*plain=*/true};
   session::InterpreterSession session_;
   // The test looks at the session's figures between its commands.
   session::RunContextScope inSession_{session_.context()};

@@ -11,29 +11,14 @@
 #include "base/host.h"
 #include "base/run_context.h"
 #include "session/interpreter_session.h"
+#include "session/line_output.h"
 
 namespace zirbin::session {
 namespace {
 
 using namespace std::chrono_literals;
 
-// Console lines as markup text.
-class LineOutput : public ConsoleOutput {
- public:
-  void print(const std::string& text, bool newLineFirst, int mode) override {
-    if (newLineFirst && !current_.empty()) newLine();
-    current_ += text;
-    if (mode == kPrintLines) newLine();
-  }
-  void newLine() override {
-    lines.push_back(current_);
-    current_.clear();
-  }
-  std::vector<std::string> lines;
-
- private:
-  std::string current_;
-};
+using testing::LineOutput;
 
 // A host whose readLine blocks, as a desktop's does, until a line comes or it is woken.
 class WaitingHost : public HeadlessHost {

@@ -7,52 +7,25 @@
 #include <filesystem>
 #include <fstream>
 
+#include "files/temp_dir.h"
 #include "engine/user_function.h"
 #include "base/host.h"
 #include "session/interpreter_session.h"
 #include "values/value.h"
+#include "session/line_output.h"
 
 namespace zirbin::session {
 namespace {
 
-// Console lines as plain text.
-class LineOutput : public ConsoleOutput {
- public:
-  void print(const std::string& text, bool newLineFirst, int mode) override {
-    if (newLineFirst && !current_.empty()) newLine();
-    current_ += text;
-    if (mode == kPrintLines) newLine();
-  }
-  void newLine() override {
-    lines.push_back(current_);
-    current_.clear();
-  }
-  // Ends a line left open (as the console shows it before the next prompt).
-  void flush() {
-    if (!current_.empty()) newLine();
-  }
-  std::vector<std::string> lines;
-
- private:
-  std::string current_;
-};
+using testing::LineOutput;
 
 class SessionFunctions : public ::testing::Test {
  protected:
   SessionFunctions() : session_(host_, output_, true) {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("zirbin_funcdec_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-    session_.pathList().setDirectory(dir_.string());
+    session_.pathList().setDirectory(dir_.path());
   }
-  ~SessionFunctions() override {
-    std::error_code error;
-    std::filesystem::remove_all(dir_, error);
-  }
-
   void write(const std::string& file, const std::string& text) {
-    std::ofstream(dir_ / file) << text;
+    dir_.write(file, text);
   }
   // Runs a typed line and returns the console lines it wrote.
   std::vector<std::string> typed(const std::string& line) {
@@ -76,7 +49,7 @@ class SessionFunctions : public ::testing::Test {
   HeadlessHost host_;
   LineOutput output_;
   InterpreterSession session_;
-  std::filesystem::path dir_;
+  testing::TempDir dir_;
 };
 
 using Lines = std::vector<std::string>;
