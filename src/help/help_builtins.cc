@@ -2,9 +2,6 @@
 // codes, the isdefined placeholder, and property with its lookup program.
 #include "help/help_builtins.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -17,11 +14,11 @@
 #include "base/sandbox.h"
 #include "builtins/routine_support.h"
 #include "engine/registry.h"
+#include "files/helper_program.h"
 #include "files/state_dir.h"
 #include "help/help_lookup.h"
 #include "values/value.h"
 
-extern char** environ;
 
 namespace zirbin::help {
 namespace {
@@ -67,26 +64,10 @@ int isdefined(const Value&) {
   return -1;
 }
 
-// How a run of the lookup program ended.
-enum class LookupRun { kAnswered, kNotStarted, kFailed };
-
 // Starts the lookup program with `words` and waits for it.
-LookupRun runLookup(const std::vector<std::string>& words) {
+files::HelperRun runLookup(const std::vector<std::string>& words) {
   if (session::sandboxed) session::checkFailed("property", "not available in a sandboxed run");
-  const std::string program = files::programDirectory() + "/" + kLookupProgramName;
-  std::vector<std::string> storage{kLookupProgramName};
-  storage.insert(storage.end(), words.begin(), words.end());
-  std::vector<char*> argv;
-  for (std::string& word : storage) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-    return LookupRun::kNotStarted;
-  }
-  int status = 0;
-  const bool exitedWell =
-      waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  return exitedWell ? LookupRun::kAnswered : LookupRun::kFailed;
+  return files::runHelperProgram(kLookupProgramName, words);
 }
 
 // The first line of the result file: what a failed lookup left to say why.
@@ -116,18 +97,18 @@ void property(BuiltinArgs& args, Value& result, std::span<Value* const>) {
   const std::string resultPath = files::stateFilePath(kPropertyResultFileName);
   std::remove(resultPath.c_str());
   switch (runLookup(words)) {
-    case LookupRun::kNotStarted:
+    case files::HelperRun::kNotStarted:
       consoleLines("problem with database lookup");
       consoleLines("property lookup is unavailable: no program \"" +
                    std::string(kLookupProgramName) + "\" in " + files::programDirectory());
       return;
-    case LookupRun::kFailed: {
+    case files::HelperRun::kFailed: {
       consoleLines("problem with database lookup");
       const std::string reason = lookupReason(resultPath);
       if (!reason.empty()) consoleLines(reason);
       return;
     }
-    case LookupRun::kAnswered:
+    case files::HelperRun::kSucceeded:
       break;
   }
   std::ifstream in(resultPath);

@@ -2,12 +2,10 @@
 // the registry, and running ZirbinHelp for the documentation text.
 #include "help/help_lookup.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <fstream>
 #include <string_view>
+#include <vector>
 
 #include "base/console_output.h"
 #include "base/errors.h"
@@ -17,10 +15,10 @@
 #include "engine/registry.h"
 #include "engine/user_function.h"
 #include "engine/workspace.h"
+#include "files/helper_program.h"
 #include "files/state_dir.h"
 #include "values/value.h"
 
-extern char** environ;
 
 namespace zirbin::help {
 namespace {
@@ -281,19 +279,9 @@ std::string describeName(Workspace& workspace, const std::string& name) {
 
 std::string fetchHelp(const std::string& topic, bool detailed) {
   if (session::sandboxed) session::checkFailed("help", "not available in a sandboxed run");
-  const std::string program = files::programDirectory() + "/" + kHelpProgramName;
-  std::vector<char*> argv;
-  std::string name = kHelpProgramName, topicArg = topic, detailArg = "??";
-  argv.push_back(name.data());
-  argv.push_back(topicArg.data());
-  if (detailed) argv.push_back(detailArg.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-    return kUnavailable;
-  }
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+  std::vector<std::string> words{topic};
+  if (detailed) words.emplace_back("??");
+  if (files::runHelperProgram(kHelpProgramName, words) != files::HelperRun::kSucceeded) {
     return kUnavailable;
   }
   std::ifstream in(files::stateFilePath(files::kHelpTextFileName));
