@@ -283,6 +283,8 @@ TEST_F(FigureWindowTest, AMenuEntryDrawsWhatTypingItsCommandDraws) {
   ASSERT_EQ(menus.size(), 1);
   const DisplayList* old = w1->canvas()->displayList();
   menus[0]->menu()->actions()[0]->trigger();
+  // The entry types its command into the console, which then runs it: wait for its echo.
+  waitFor([&] { return lastLine(0, 1) == "> " + command; });
   handled();
   EXPECT_EQ(lastLine(0, 1), "> " + command);
   ASSERT_TRUE(newList(w1, old));
